@@ -1,0 +1,168 @@
+#include "app/UBrinvaleFirmWare.h"
+
+#include "app/Unewp.h"
+#include "app/project_globals.h"
+#include "common/maker.h"
+#include "extras/UAbout.h"
+#include "ui/clickable_label.h"
+#include "ui/guard.h"
+#include "ui/look.h"
+#include "ui/prompts.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolButton>
+
+namespace gw {
+
+TFBrinvaleFirmWare* FBrinvaleFirmWare = nullptr;
+
+namespace {
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int x, int y,
+                        int w, int h, bool visible = true) {
+    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+    b->setObjectName(name);
+    b->setGeometry(x, y, w, h);
+    b->setVisible(visible);
+    return b;
+}
+
+} // namespace
+
+TFBrinvaleFirmWare::TFBrinvaleFirmWare(const std::string& exeDir, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setObjectName("FBrinvaleFirmWare");
+    ApplyHouseLook(this);
+    SetFixedClientSize(this, 565, 302);
+
+    New = MakeButton(this, "New", "New project", 80, 36, 145, 26);
+    open = MakeButton(this, "open", "Open project", 232, 36, 145, 26);
+    btn_Prm_Gen = MakeButton(this, "btn_Prm_Gen", "Set Communication", 80, 80, 145, 26);
+    btn_Sdo = MakeButton(this, "btn_Sdo", "Receive Frames", 80, 124, 145, 26);
+    Btn_SetPDO = MakeButton(this, "Btn_SetPDO", "Send Frames", 80, 168, 145, 26);
+    btn_Gds = MakeButton(this, "btn_Gds", "GSD File", 80, 212, 145, 26);
+    CreateBin = MakeButton(this, "CreateBin", "Update Device", 80, 256, 145, 26);
+    btn_Pdo = MakeButton(this, "btn_Pdo", "Set Traslate PDO", 265, 112, 64, 26, false);
+    btn_Emcy_Wd = MakeButton(this, "btn_Emcy_Wd", "Define EMCY Word", 335, 112, 66, 26, false);
+    btn_Emcy = MakeButton(this, "btn_Emcy", "Set Traslate EMCY", 265, 144, 64, 26, false);
+    btn_Info_Pdo = MakeButton(this, "btn_Info_Pdo", "Define store PDO", 335, 144, 66, 26, false);
+    CreateSx = MakeButton(this, "CreateSx", "Generate Firmware", 264, 173, 137, 23, false);
+
+    about = new QToolButton(this);
+    about->setObjectName("about");
+    about->setText("About");
+    about->setToolTip("About");
+    about->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    about->setAutoRaise(true);
+    about->setGeometry(493, 21, 21, 19);
+    LbButton1 = MakeButton(this, "LbButton1", "X", 520, 21, 21, 19);
+    LbButton1->setFlat(true);
+
+    Label1 = new ClickableLabel(QString::fromUtf8(maker::kWebAddress), this);
+    Label1->setObjectName("Label1");
+    Label1->move(425, 267);
+    Label1->adjustSize();
+
+    const struct {
+        const char* text;
+        int top;
+    } steps[] = {{"Step 1", 47}, {"Step 2", 91},  {"Step 3", 135},
+                 {"Step 4", 179}, {"Step 5", 223}, {"Step 6", 267}};
+    for (const auto& s : steps) {
+        auto* l = new QLabel(s.text, this);
+        l->setFont(HouseFont(8, true));
+        QPalette p = l->palette();
+        p.setColor(QPalette::WindowText, QColor(128, 128, 128));
+        l->setPalette(p);
+        l->adjustSize();
+        // The label's text is centred on the row of its buttons.
+        l->move(16, s.top - l->height() / 2);
+    }
+
+    OnClick(New, this, &TFBrinvaleFirmWare::NewaClick);
+    OnClick(open, this, &TFBrinvaleFirmWare::OpenaClick);
+    for (QPushButton* b : {btn_Prm_Gen, btn_Sdo, Btn_SetPDO, btn_Gds, btn_Pdo, btn_Emcy,
+                           btn_Emcy_Wd, btn_Info_Pdo}) {
+        connect(b, &QPushButton::clicked, this,
+                [this, b] { Guarded(this, [&] { btn_str_lng1aClick(b); }); });
+    }
+    OnClick(CreateBin, this, &TFBrinvaleFirmWare::CreateBinaClick);
+    OnClick(CreateSx, this, &TFBrinvaleFirmWare::CreateBinaClick);
+    OnClick(about, this, &TFBrinvaleFirmWare::AboutClick);
+    OnClick(LbButton1, this, &TFBrinvaleFirmWare::LbButton1Click);
+    connect(Label1, &ClickableLabel::clicked, this, [this] { Label1Click(); });
+
+    FormCreate(exeDir);
+    CentreOnScreen(this);
+}
+
+void TFBrinvaleFirmWare::FormCreate(const std::string& exeDir) {
+    Project = StartWorkspace(exeDir);
+    // A remembered project whose folder has gone shows the bare prefix.
+    const bool remembered = Project.ProjectDir != Project.ProjectsDir;
+    setWindowTitle(QString::fromUtf8(kCaptionPrefix) +
+                   (remembered ? QString::fromStdString(Project.ProjectName) : QString()));
+    openExcelFolder_ = QString::fromStdString(Project.ProjectDir);
+}
+
+void TFBrinvaleFirmWare::SetProjectPaths() { gw::SetProjectPaths(Project); }
+
+void TFBrinvaleFirmWare::ShowCaption() {
+    setWindowTitle(QString::fromUtf8(kCaptionPrefix) + QString::fromStdString(Project.ProjectName));
+}
+
+void TFBrinvaleFirmWare::NewaClick() {
+    SaveProjMode = 0;
+    SaveProjParentDir = Project.ProjectsDir;
+    if (Fsaveproj->ShowModal() == QDialog::Accepted) {
+        ShowCaption();
+        openExcelFolder_ = QString::fromStdString(Project.ProjectDir);
+    }
+    // Cancelled: the previous project is still current, and the caption keeps naming it.
+}
+
+void TFBrinvaleFirmWare::OpenaClick() {
+    std::string dir = Project.ProjectDir;
+    BrowseForFolder(this, kOpenProjectTitle, Project.ProjectsDir, dir);
+    Project.ProjectDir = dir;
+    Project.ProjectName = ProjectNameFromDir(Project.ProjectsDir, Project.ProjectDir);
+    ShowCaption();
+    openExcelFolder_ = QString::fromStdString(Project.ProjectDir);
+    SetProjectPaths();
+}
+
+void TFBrinvaleFirmWare::btn_str_lng1aClick(QAbstractButton* button) {
+    if (Project.ProjectDir.empty()) {
+        CurrentPrompts().Message(this, kMsgProjectNotValid);
+        return;
+    }
+    if (button == btn_Gds)
+        GsdFileStep();
+}
+
+void TFBrinvaleFirmWare::GsdFileStep() {}
+
+void TFBrinvaleFirmWare::CreateBinaClick() {
+    if (Project.ProjectDir.empty()) {
+        CurrentPrompts().Message(this, kMsgProjectNotValid);
+        return;
+    }
+}
+
+void TFBrinvaleFirmWare::AboutClick() { FAbout->ShowModal(); }
+
+void TFBrinvaleFirmWare::Label1Click() { OpenExternal(QString::fromUtf8(maker::kHomePage)); }
+
+void TFBrinvaleFirmWare::LbButton1Click() { close(); }
+
+void TFBrinvaleFirmWare::FormClose() { SaveWorkspaceSettings(Project); }
+
+void TFBrinvaleFirmWare::closeEvent(QCloseEvent* e) {
+    Guarded(this, [this] { FormClose(); });
+    e->accept();
+}
+
+} // namespace gw

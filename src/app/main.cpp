@@ -1,0 +1,15 @@
+#include "app/UBrinvaleFirmWare.h"
+#include "app/windows.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(gw::kApplicationTitle);
+    QApplication::setApplicationDisplayName(gw::kApplicationTitle);
+    gw::CreateAllWindows(QCoreApplication::applicationDirPath().toStdString());
+    gw::FBrinvaleFirmWare->show();
+    const int rc = QApplication::exec();
+    gw::DestroyAllWindows();
+    return rc;
+}

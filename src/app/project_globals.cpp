@@ -1,0 +1,7 @@
+#include "app/project_globals.h"
+
+namespace gw {
+
+ProjectPaths Project;
+
+} // namespace gw

@@ -1,0 +1,11 @@
+#pragma once
+// The program's windows: created once at start, in a fixed order, the main
+// window first (its creation runs the start-up), and kept until the end.
+#include <string>
+
+namespace gw {
+
+void CreateAllWindows(const std::string& exeDir);
+void DestroyAllWindows();
+
+} // namespace gw

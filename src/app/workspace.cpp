@@ -1,0 +1,129 @@
+#include "app/workspace.h"
+
+#include "common/file_io.h"
+#include "common/ini_file.h"
+
+#include <filesystem>
+
+namespace gw {
+
+namespace {
+
+constexpr char kSep = std::filesystem::path::preferred_separator;
+
+bool StartsWithSeparator(const std::string& s) {
+    return !s.empty() && (s.front() == '\\' || s.front() == '/');
+}
+
+// A name held as "\Pump" (written on Windows) or "/Pump" names the folder Pump.
+std::string FolderOfName(const std::string& projectsDir, const std::string& name) {
+    return projectsDir + kSep + name.substr(StartsWithSeparator(name) ? 1 : 0);
+}
+
+} // namespace
+
+void SetProjectPaths(ProjectPaths& p) {
+    auto doc = [&](const char* file) { return p.ProjectDir + kSep + file; };
+    p.PargenPath = doc("pargen.xml");
+    p.SdoPath = doc("sdo.xml");
+    p.PdoPath = doc("pdo.xml");
+    p.EmcyDefPath = doc("emcydef.xml");
+    p.EmcyWordPath = doc("emcyword.xml");
+    p.RpdoDefPath = doc("rpdodef.xml");
+    p.SdoPdoPath = doc("sdopdo.xml");
+}
+
+std::string SettingsFilePath(const ProjectPaths& p) { return p.ExeDir + kSep + kSettingsFileName; }
+
+ProjectPaths StartWorkspace(const std::string& exeDir) {
+    ProjectPaths p;
+    p.ExeDir = exeDir;
+    while (p.ExeDir.size() > 1 && (p.ExeDir.back() == '/' || p.ExeDir.back() == '\\'))
+        p.ExeDir.pop_back();
+    p.MasterDir = p.ExeDir + kSep + "MASTER";
+    if (!FolderExists(p.MasterDir))
+        CreateOneFolder(p.MasterDir);
+    p.ProjectsDir = p.ExeDir + kSep + "PROJECTS";
+    if (!FolderExists(p.ProjectsDir))
+        CreateOneFolder(p.ProjectsDir);
+
+    p.ProjectName = IniFile::Load(SettingsFilePath(p)).ReadString(kSettingsSection, kSettingsKey);
+    // A garbled file can hold anything; a name with a line break or NUL is no name.
+    if (p.ProjectName.find_first_of(std::string("\0\r\n", 3)) != std::string::npos)
+        p.ProjectName.clear();
+    if (!p.ProjectName.empty() && !StartsWithSeparator(p.ProjectName))
+        p.ProjectName = kSep + p.ProjectName;
+
+    std::string folder = p.ProjectName.empty() ? std::string() : FolderOfName(p.ProjectsDir, p.ProjectName);
+    p.ProjectDir = !folder.empty() && FolderExists(folder) ? folder : p.ProjectsDir;
+    SetProjectPaths(p);
+    return p;
+}
+
+void SaveWorkspaceSettings(const ProjectPaths& p) {
+    const std::string path = SettingsFilePath(p);
+    IniFile ini = IniFile::Load(path);
+    ini.WriteString(kSettingsSection, kSettingsKey, p.ProjectName);
+    ini.Save(path);
+}
+
+std::string ProjectNameFromDir(const std::string& projectsDir, const std::string& projectDir) {
+    if (projectDir.size() <= projectsDir.size())
+        return {};
+    return projectDir.substr(projectsDir.size());
+}
+
+namespace {
+
+// A name that is a plain folder name: no separator, not "." or "..", not a drive.
+bool IsPlainFolderName(const std::string& name) {
+    if (name == "." || name == "..")
+        return false;
+    if (name.find_first_of("/\\") != std::string::npos)
+        return false;
+#ifdef _WIN32
+    if (name.find(':') != std::string::npos)
+        return false;
+#endif
+    return !std::filesystem::path(name).is_absolute();
+}
+
+} // namespace
+
+NewProjectResult CreateProjectFolder(const std::string& parentDir, const std::string& name) {
+    NewProjectResult r;
+    bool ok = true;
+    if (parentDir.empty()) {
+        r.messages.push_back(kMsgDestinationNotValid);
+        ok = false;
+    }
+    if (name.empty() || !IsPlainFolderName(name)) {
+        r.messages.push_back(kMsgNameNotValid);
+        ok = false;
+    }
+    if (!ok)
+        return r;
+    const std::string folder = parentDir + "/" + name;
+    std::error_code ec;
+    if (std::filesystem::exists(folder, ec)) {
+        r.messages.push_back(kMsgNameExists);
+        return r;
+    }
+    std::string reason;
+    if (!CreateOneFolder(folder, &reason)) {
+        r.messages.push_back("Unable to create directory '" + folder + "': " + reason);
+        return r;
+    }
+    // A missing bin folder only shows later, when the image cannot be written.
+    CreateFolderPath(folder + "/bin");
+    r.created = true;
+    return r;
+}
+
+void UseNewProject(ProjectPaths& p, const std::string& parentDir, const std::string& name) {
+    p.ProjectName = name;
+    p.ProjectDir = parentDir + kSep + name;
+    SetProjectPaths(p);
+}
+
+} // namespace gw

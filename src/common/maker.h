@@ -1,0 +1,15 @@
+#pragma once
+// The maker of the gateway, as the program names it to the user and in the
+// device description it writes.
+namespace gw::maker {
+
+inline constexpr const char* kName = "Velmora";
+inline constexpr const char* kWebAddress = "www.velmora.example";
+inline constexpr const char* kHomePage = "https://www.velmora.example/";
+inline constexpr const char* kEmail = "support@velmora.example";
+inline constexpr const char* kStreet = "Velmora Industrial Networks S.r.l., Via dei Tessitori 27";
+inline constexpr const char* kTown = "40131 Borgo Ventoso (BO) - Italy";
+inline constexpr const char* kPhone = "+39 051 0000 4093";
+inline constexpr const char* kFax = "+39 051 0000 4094";
+
+} // namespace gw::maker

@@ -1,0 +1,34 @@
+#pragma once
+// The help window: shows the help text delivered beside the program.
+#include <QDialog>
+
+#include <string>
+
+class QTextEdit;
+
+namespace gw {
+
+// Selects the help file (help2.dat) and the banks of the firmware window.
+inline constexpr int ProductVariant = 2;
+
+inline constexpr const char* kMsgHelpUnreadable = "Impossible to read file Help";
+
+// ExeDir/help<ProductVariant>.dat
+std::string HelpFilePath(const std::string& exeDir);
+
+class TFHelp : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFHelp(QWidget* parent = nullptr);
+    int ShowModal();
+    void FormShow();
+
+    QTextEdit* RichEdit1;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+};
+
+extern TFHelp* FHelp;
+
+} // namespace gw

@@ -1,0 +1,21 @@
+#include "ui/guard.h"
+
+#include "ui/prompts.h"
+
+#include <exception>
+
+namespace gw {
+
+bool Guarded(QWidget* parent, const std::function<void()>& action) {
+    try {
+        action();
+        return true;
+    } catch (const std::exception& e) {
+        CurrentPrompts().Error(parent, QString::fromUtf8(e.what()));
+    } catch (...) {
+        CurrentPrompts().Error(parent, QStringLiteral("Unexpected error"));
+    }
+    return false;
+}
+
+} // namespace gw

@@ -1,0 +1,64 @@
+#pragma once
+// Access to the project's XML documents. Every reader takes the first top-level
+// node as the root (a declaration or a comment counts as a node, so a document
+// that starts with one has a root without the expected children). Documents are
+// saved raw: no declaration, no indentation, UTF-8, attribute order kept.
+#include <pugixml.hpp>
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace gw {
+
+// A document that could not be loaded; what() is the parser's text with the
+// position, and the position is kept for callers that want it.
+class XmlError : public std::runtime_error {
+public:
+    XmlError(const std::string& message, long line, long column)
+        : std::runtime_error(message), line_(line), column_(column) {}
+    long Line() const { return line_; }
+    long Column() const { return column_; }
+
+private:
+    long line_;
+    long column_;
+};
+
+class XmlDocument {
+public:
+    XmlDocument() = default;
+    XmlDocument(const XmlDocument&) = delete;
+    XmlDocument& operator=(const XmlDocument&) = delete;
+    XmlDocument(XmlDocument&&) = default;
+    XmlDocument& operator=(XmlDocument&&) = default;
+
+    // Parses the whole file; throws XmlError (not well-formed) or FileError.
+    static XmlDocument LoadFile(const std::string& path);
+    static XmlDocument LoadText(const std::string& text);
+
+    // The first top-level node, whatever its kind; empty for an empty document.
+    pugi::xml_node Root() const { return doc_.first_child(); }
+
+    // Starts a new document whose root is an element of that name.
+    pugi::xml_node ResetWithRoot(const char* rootName);
+    void RemoveAll() { doc_.reset(); }
+
+    pugi::xml_document& Doc() { return doc_; }
+    const pugi::xml_document& Doc() const { return doc_; }
+
+    std::string Text() const;
+    // Replaces the file atomically; throws FileError.
+    void SaveFile(const std::string& path) const;
+
+private:
+    pugi::xml_document doc_;
+};
+
+// The text of a named child element, if the element is there.
+std::optional<std::string> ChildText(pugi::xml_node parent, const char* name);
+
+// An attribute's value, if the attribute is there.
+std::optional<std::string> AttributeText(pugi::xml_node node, const char* name);
+
+} // namespace gw

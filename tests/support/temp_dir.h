@@ -1,0 +1,28 @@
+#pragma once
+// A fresh folder per test, removed afterwards.
+#include <string>
+
+namespace gwtest {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // Path of `name` inside the folder.
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+
+// Path of a file under tests/data.
+std::string DataPath(const std::string& relative);
+
+} // namespace gwtest

@@ -21,8 +21,8 @@ TFBrinvaleFirmWare* FBrinvaleFirmWare = nullptr;
 
 namespace {
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int x, int y,
-                        int w, int h, bool visible = true) {
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, int x, int y, int w,
+                        int h, bool visible = true) {
     auto* b = new QPushButton(QString::fromUtf8(caption), parent);
     b->setObjectName(name);
     b->setGeometry(x, y, w, h);
@@ -69,7 +69,7 @@ TFBrinvaleFirmWare::TFBrinvaleFirmWare(const std::string& exeDir, QWidget* paren
     const struct {
         const char* text;
         int top;
-    } steps[] = {{"Step 1", 47}, {"Step 2", 91},  {"Step 3", 135},
+    } steps[] = {{"Step 1", 47},  {"Step 2", 91},  {"Step 3", 135},
                  {"Step 4", 179}, {"Step 5", 223}, {"Step 6", 267}};
     for (const auto& s : steps) {
         auto* l = new QLabel(s.text, this);
@@ -108,7 +108,9 @@ void TFBrinvaleFirmWare::FormCreate(const std::string& exeDir) {
     openExcelFolder_ = QString::fromStdString(Project.ProjectDir);
 }
 
-void TFBrinvaleFirmWare::SetProjectPaths() { gw::SetProjectPaths(Project); }
+void TFBrinvaleFirmWare::SetProjectPaths() {
+    gw::SetProjectPaths(Project);
+}
 
 void TFBrinvaleFirmWare::ShowCaption() {
     setWindowTitle(QString::fromUtf8(kCaptionPrefix) + QString::fromStdString(Project.ProjectName));
@@ -152,13 +154,21 @@ void TFBrinvaleFirmWare::CreateBinaClick() {
     }
 }
 
-void TFBrinvaleFirmWare::AboutClick() { FAbout->ShowModal(); }
+void TFBrinvaleFirmWare::AboutClick() {
+    FAbout->ShowModal();
+}
 
-void TFBrinvaleFirmWare::Label1Click() { OpenExternal(QString::fromUtf8(maker::kHomePage)); }
+void TFBrinvaleFirmWare::Label1Click() {
+    OpenExternal(QString::fromUtf8(maker::kHomePage));
+}
 
-void TFBrinvaleFirmWare::LbButton1Click() { close(); }
+void TFBrinvaleFirmWare::LbButton1Click() {
+    close();
+}
 
-void TFBrinvaleFirmWare::FormClose() { SaveWorkspaceSettings(Project); }
+void TFBrinvaleFirmWare::FormClose() {
+    SaveWorkspaceSettings(Project);
+}
 
 void TFBrinvaleFirmWare::closeEvent(QCloseEvent* e) {
     Guarded(this, [this] { FormClose(); });

@@ -94,7 +94,9 @@ void TFsaveproj::BitBtn2Click() {
     done(QDialog::Rejected);
 }
 
-void TFsaveproj::reject() { BitBtn2Click(); }
+void TFsaveproj::reject() {
+    BitBtn2Click();
+}
 
 void TFsaveproj::done(int result) {
     if (!FormCloseQuery())
@@ -106,9 +108,9 @@ bool BrowseForFolder(QWidget* parent, const std::string& title, const std::strin
                      std::string& directory) {
     if (!FolderExists(directory))
         directory.clear();
-    auto chosen = CurrentPrompts().Folder(parent, QString::fromStdString(title),
-                                          QString::fromStdString(root),
-                                          QString::fromStdString(directory));
+    auto chosen =
+        CurrentPrompts().Folder(parent, QString::fromStdString(title), QString::fromStdString(root),
+                                QString::fromStdString(directory));
     if (!chosen)
         return false;
     directory = chosen->toStdString();

@@ -33,7 +33,9 @@ void SetProjectPaths(ProjectPaths& p) {
     p.SdoPdoPath = doc("sdopdo.xml");
 }
 
-std::string SettingsFilePath(const ProjectPaths& p) { return p.ExeDir + kSep + kSettingsFileName; }
+std::string SettingsFilePath(const ProjectPaths& p) {
+    return p.ExeDir + kSep + kSettingsFileName;
+}
 
 ProjectPaths StartWorkspace(const std::string& exeDir) {
     ProjectPaths p;
@@ -54,7 +56,8 @@ ProjectPaths StartWorkspace(const std::string& exeDir) {
     if (!p.ProjectName.empty() && !StartsWithSeparator(p.ProjectName))
         p.ProjectName = kSep + p.ProjectName;
 
-    std::string folder = p.ProjectName.empty() ? std::string() : FolderOfName(p.ProjectsDir, p.ProjectName);
+    std::string folder =
+        p.ProjectName.empty() ? std::string() : FolderOfName(p.ProjectsDir, p.ProjectName);
     p.ProjectDir = !folder.empty() && FolderExists(folder) ? folder : p.ProjectsDir;
     SetProjectPaths(p);
     return p;

@@ -47,7 +47,8 @@ std::string ProjectNameFromDir(const std::string& projectsDir, const std::string
 // The messages of the new-project dialog.
 inline constexpr const char* kMsgDestinationNotValid = "directory destination not valid";
 inline constexpr const char* kMsgNameNotValid = "Name project not valid";
-inline constexpr const char* kMsgNameExists = "Name project not valid because directory already exists";
+inline constexpr const char* kMsgNameExists =
+    "Name project not valid because directory already exists";
 
 struct NewProjectResult {
     bool created = false;

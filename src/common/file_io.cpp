@@ -29,8 +29,8 @@ namespace {
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {
     fs::path target(path);
     fs::path folder = target.parent_path();
-    std::string pattern =
-        (folder.empty() ? fs::path(".") : folder).string() + "/." + target.filename().string() + ".XXXXXX";
+    std::string pattern = (folder.empty() ? fs::path(".") : folder).string() + "/." +
+                          target.filename().string() + ".XXXXXX";
     int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         ThrowWriteError(path, errno);

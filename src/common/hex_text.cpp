@@ -6,7 +6,8 @@ namespace gw {
 
 std::string CobIdText(std::int32_t value) {
     char buf[16];
-    std::snprintf(buf, sizeof buf, "$%03X", static_cast<unsigned>(static_cast<std::uint32_t>(value)));
+    std::snprintf(buf, sizeof buf, "$%03X",
+                  static_cast<unsigned>(static_cast<std::uint32_t>(value)));
     return buf;
 }
 

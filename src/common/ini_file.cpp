@@ -126,6 +126,8 @@ std::string IniFile::Text() const {
     return out;
 }
 
-void IniFile::Save(const std::string& path) const { WriteFileAtomic(path, Text()); }
+void IniFile::Save(const std::string& path) const {
+    WriteFileAtomic(path, Text());
+}
 
 } // namespace gw

@@ -41,11 +41,10 @@ TFSELstringhe::TFSELstringhe(QWidget* parent) : QDialog(parent) {
     Label1->setFont(HouseFont(10));
     connect(bitbtn1, &QPushButton::clicked, this, &QDialog::accept);
     connect(bitbtn2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(sg, &QTableWidget::currentCellChanged, this,
-            [this](int row, int, int, int) {
-                if (row >= 0)
-                    sgSelectCell(row);
-            });
+    connect(sg, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
+        if (row >= 0)
+            sgSelectCell(row);
+    });
 }
 
 void TFSELstringhe::resizeEvent(QResizeEvent* e) {

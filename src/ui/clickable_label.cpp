@@ -16,6 +16,8 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* e) {
     QLabel::mouseReleaseEvent(e);
 }
 
-void OpenExternal(const QString& url) { QDesktopServices::openUrl(QUrl(url)); }
+void OpenExternal(const QString& url) {
+    QDesktopServices::openUrl(QUrl(url));
+}
 
 } // namespace gw

@@ -14,8 +14,7 @@ namespace gw {
 bool Guarded(QWidget* parent, const std::function<void()>& action);
 
 // Connects a button's click to a member handler that runs inside the boundary.
-template <class W>
-void OnClick(QAbstractButton* button, W* window, void (W::*handler)()) {
+template <class W> void OnClick(QAbstractButton* button, W* window, void (W::*handler)()) {
     QObject::connect(button, &QAbstractButton::clicked, window,
                      [window, handler] { Guarded(window, [&] { (window->*handler)(); }); });
 }

@@ -9,7 +9,9 @@ namespace gw {
 
 namespace {
 
-QString Title() { return QApplication::applicationDisplayName(); }
+QString Title() {
+    return QApplication::applicationDisplayName();
+}
 
 class QtPrompts final : public Prompts {
 public:
@@ -26,16 +28,15 @@ public:
                         parent);
         return box.exec() == QMessageBox::Yes;
     }
-    std::optional<QString> OpenFile(QWidget* parent, const QString& caption,
-                                    const QString& folder, const QString& filter) override {
+    std::optional<QString> OpenFile(QWidget* parent, const QString& caption, const QString& folder,
+                                    const QString& filter) override {
         QString f = QFileDialog::getOpenFileName(parent, caption, folder, QtFilter(filter));
         if (f.isEmpty())
             return std::nullopt;
         return f;
     }
-    std::optional<QString> SaveFile(QWidget* parent, const QString& caption,
-                                    const QString& folder, const QString& filter,
-                                    const QString& defaultSuffix) override {
+    std::optional<QString> SaveFile(QWidget* parent, const QString& caption, const QString& folder,
+                                    const QString& filter, const QString& defaultSuffix) override {
         QFileDialog dlg(parent, caption, folder, QtFilter(filter));
         dlg.setAcceptMode(QFileDialog::AcceptSave);
         dlg.setDefaultSuffix(defaultSuffix);
@@ -72,9 +73,13 @@ Prompts* installed = nullptr;
 
 } // namespace
 
-Prompts& CurrentPrompts() { return installed ? *installed : QtInstance(); }
+Prompts& CurrentPrompts() {
+    return installed ? *installed : QtInstance();
+}
 
-void InstallPrompts(Prompts* p) { installed = p; }
+void InstallPrompts(Prompts* p) {
+    installed = p;
+}
 
 QString QtFilter(const QString& filter) {
     const QStringList parts = filter.split('|');

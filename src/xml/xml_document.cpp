@@ -49,7 +49,9 @@ XmlDocument XmlDocument::LoadFile(const std::string& path) {
     return Parse(ReadWholeFile(path), path);
 }
 
-XmlDocument XmlDocument::LoadText(const std::string& text) { return Parse(text, {}); }
+XmlDocument XmlDocument::LoadText(const std::string& text) {
+    return Parse(text, {});
+}
 
 pugi::xml_node XmlDocument::ResetWithRoot(const char* rootName) {
     doc_.reset();
@@ -62,7 +64,9 @@ std::string XmlDocument::Text() const {
     return out.str();
 }
 
-void XmlDocument::SaveFile(const std::string& path) const { WriteFileAtomic(path, Text()); }
+void XmlDocument::SaveFile(const std::string& path) const {
+    WriteFileAtomic(path, Text());
+}
 
 std::optional<std::string> ChildText(pugi::xml_node parent, const char* name) {
     pugi::xml_node child = parent.child(name);

@@ -2,9 +2,13 @@
 
 namespace gwtest {
 
-ScriptedPrompts::ScriptedPrompts() { gw::InstallPrompts(this); }
+ScriptedPrompts::ScriptedPrompts() {
+    gw::InstallPrompts(this);
+}
 
-ScriptedPrompts::~ScriptedPrompts() { gw::InstallPrompts(nullptr); }
+ScriptedPrompts::~ScriptedPrompts() {
+    gw::InstallPrompts(nullptr);
+}
 
 QStringList ScriptedPrompts::Texts() const {
     QStringList out;
@@ -68,8 +72,8 @@ std::optional<QString> ScriptedPrompts::SaveFile(QWidget*, const QString& captio
     return NextFile();
 }
 
-std::optional<QString> ScriptedPrompts::Folder(QWidget*, const QString& title,
-                                               const QString& root, const QString& preselect) {
+std::optional<QString> ScriptedPrompts::Folder(QWidget*, const QString& title, const QString& root,
+                                               const QString& preselect) {
     shown_.push_back({Shown::Folder, title, preselect, {}, root});
     return NextFile();
 }

@@ -14,7 +14,7 @@ namespace gwtest {
 
 struct Shown {
     enum Kind { Message, Error, Question, OpenFile, SaveFile, Folder } kind;
-    QString text; // the message, or the dialog's caption or title
+    QString text;   // the message, or the dialog's caption or title
     QString folder; // file and folder dialogs: the initial folder
     QString filter; // file dialogs
     QString extra;  // save dialog: default suffix; folder dialog: root
@@ -22,7 +22,7 @@ struct Shown {
 
 class ScriptedPrompts : public gw::Prompts {
 public:
-    ScriptedPrompts();  // installs itself
+    ScriptedPrompts();           // installs itself
     ~ScriptedPrompts() override; // goes back to the Qt dialogs
 
     // Answers, used in order. A dialog with no answer queued is cancelled; a

@@ -4,6 +4,8 @@
 #include "app/project_globals.h"
 #include "common/maker.h"
 #include "extras/UAbout.h"
+#include "output/bank_image.h"
+#include "output/gsd_file.h"
 #include "ui/clickable_label.h"
 #include "ui/guard.h"
 #include "ui/look.h"
@@ -145,13 +147,23 @@ void TFBrinvaleFirmWare::btn_str_lng1aClick(QAbstractButton* button) {
         GsdFileStep();
 }
 
-void TFBrinvaleFirmWare::GsdFileStep() {}
+void TFBrinvaleFirmWare::GsdFileStep() {
+    const std::optional<QString> file = CurrentPrompts().SaveFile(
+        this, kGsdSaveCaption, QString::fromStdString(Project.ProjectDir), kGsdFilter, kGsdSuffix);
+    if (!file)
+        return;
+    WriteGsdFile(Project.ProjectDir, file->toStdString());
+}
 
 void TFBrinvaleFirmWare::CreateBinaClick() {
+    // Without a project there is no folder the image may be written to.
     if (Project.ProjectDir.empty()) {
         CurrentPrompts().Message(this, kMsgProjectNotValid);
         return;
     }
+    // A failed build or write throws: its error box is shown and nothing follows.
+    const BankImage image = BuildBankImage(Project.ProjectDir);
+    WriteBankFile(Project.ProjectDir, image);
 }
 
 void TFBrinvaleFirmWare::AboutClick() {

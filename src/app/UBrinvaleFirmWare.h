@@ -18,6 +18,8 @@ inline constexpr const char* kApplicationTitle = "Firmware Brinvale";
 inline constexpr const char* kMsgProjectNotValid = "Project not valid";
 inline constexpr const char* kOpenProjectTitle = "Select directory of project";
 inline constexpr const char* kGsdFilter = "Generic Station Description (*.gsd)|*.gsd";
+inline constexpr const char* kGsdSuffix = "gsd";
+inline constexpr const char* kGsdSaveCaption = "Save As";
 inline constexpr const char* kExcelFilter = "File EXCEL (*.xls)|*.xls";
 
 class TFBrinvaleFirmWare : public QWidget {

@@ -1,0 +1,179 @@
+#include "cli/cli_commands.h"
+
+#include "common/file_io.h"
+#include "output/bank_dump.h"
+#include "output/bank_image.h"
+#include "output/gsd_file.h"
+
+#include <exception>
+#include <optional>
+#include <ostream>
+
+namespace gw::cli {
+
+namespace {
+
+const char* const kGeneralUsage =
+    "Usage: sw40931-cli COMMAND ARGUMENTS\n"
+    "\n"
+    "Commands:\n"
+    "  bank PROJECT_DIR [-o FILE]   build the configuration image\n"
+    "  gsd PROJECT_DIR -o FILE      write the GSD file\n"
+    "  dump-bank FILE               show a configuration image as text\n"
+    "\n"
+    "sw40931-cli COMMAND --help describes a command.\n"
+    "Exit status: 0 success, 1 invalid project or image, 2 usage error.\n";
+
+const char* const kBankUsage =
+    "Usage: sw40931-cli bank PROJECT_DIR [-o FILE]\n"
+    "\n"
+    "Builds the configuration image from pargen.xml, sdo.xml and pdo.xml of\n"
+    "PROJECT_DIR and writes it to FILE, by default PROJECT_DIR/bin/bank.bin.\n";
+
+const char* const kGsdUsage =
+    "Usage: sw40931-cli gsd PROJECT_DIR -o FILE\n"
+    "\n"
+    "Writes the GSD file (PROFIBUS-DP device description) of PROJECT_DIR to FILE.\n";
+
+const char* const kDumpUsage =
+    "Usage: sw40931-cli dump-bank FILE\n"
+    "\n"
+    "Shows the configuration image FILE as text: the header offsets, one line per\n"
+    "frame record and the parameter block.\n";
+
+// What a command was given: its positional arguments and its -o value.
+struct Arguments {
+    bool help = false;
+    std::vector<std::string> positional;
+    std::optional<std::string> output;
+};
+
+class UsageError : public std::exception {
+public:
+    explicit UsageError(std::string message) : message_(std::move(message)) {}
+    const char* what() const noexcept override { return message_.c_str(); }
+
+private:
+    std::string message_;
+};
+
+Arguments Parse(const std::vector<std::string>& args, bool takesOutput) {
+    Arguments a;
+    bool options = true;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& s = args[i];
+        if (options && s == "--") {
+            options = false;
+        } else if (options && (s == "--help" || s == "-h")) {
+            a.help = true;
+        } else if (options && takesOutput && s == "-o") {
+            if (i + 1 >= args.size())
+                throw UsageError("option -o needs a file name");
+            if (a.output)
+                throw UsageError("option -o given twice");
+            a.output = args[++i];
+        } else if (options && s.size() > 1 && s[0] == '-') {
+            throw UsageError("unknown option '" + s + "'");
+        } else {
+            a.positional.push_back(s);
+        }
+    }
+    return a;
+}
+
+void ExpectOne(const Arguments& a, const char* what) {
+    if (a.positional.empty())
+        throw UsageError(std::string("missing ") + what);
+    if (a.positional.size() > 1)
+        throw UsageError("unexpected argument '" + a.positional[1] + "'");
+}
+
+// The generators treat missing documents as empty lists; a folder that is not
+// there is a typing mistake, not an empty project.
+const std::string& ProjectFolder(const Arguments& a) {
+    ExpectOne(a, "PROJECT_DIR");
+    const std::string& dir = a.positional[0];
+    if (!FolderExists(dir))
+        throw std::runtime_error("project folder '" + dir + "' not found");
+    return dir;
+}
+
+int Bank(const Arguments& a, std::ostream& out) {
+    const std::string& dir = ProjectFolder(a);
+    const BankImage image = BuildBankImage(dir);
+    const std::string file = a.output ? *a.output : BankFilePath(dir);
+    WriteBankFileTo(image, file);
+    out << "Wrote " << image.BankLength() << " bytes to " << file << "\n";
+    return kExitOk;
+}
+
+int Gsd(const Arguments& a, std::ostream& out) {
+    ExpectOne(a, "PROJECT_DIR");
+    if (!a.output)
+        throw UsageError("missing -o FILE");
+    const std::string& dir = ProjectFolder(a);
+    WriteGsdFile(dir, *a.output);
+    out << "Wrote " << *a.output << "\n";
+    return kExitOk;
+}
+
+int DumpBank(const Arguments& a, std::ostream& out) {
+    ExpectOne(a, "FILE");
+    const std::string& file = a.positional[0];
+    try {
+        out << DescribeBankImage(ReadWholeFile(file));
+    } catch (const InvalidBankImage& e) {
+        throw InvalidBankImage("'" + file + "' is " + e.what());
+    }
+    return kExitOk;
+}
+
+struct Command {
+    const char* name;
+    const char* usage;
+    bool takesOutput;
+    int (*run)(const Arguments&, std::ostream&);
+};
+
+const Command kCommands[] = {
+    {"bank", kBankUsage, true, Bank},
+    {"gsd", kGsdUsage, true, Gsd},
+    {"dump-bank", kDumpUsage, false, DumpBank},
+};
+
+} // namespace
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) {
+        err << kGeneralUsage;
+        return kExitUsage;
+    }
+    if (args[0] == "--help" || args[0] == "-h") {
+        out << kGeneralUsage;
+        return kExitOk;
+    }
+    const Command* command = nullptr;
+    for (const Command& c : kCommands)
+        if (args[0] == c.name)
+            command = &c;
+    if (!command) {
+        err << kProgram << ": unknown command '" << args[0] << "'\n\n" << kGeneralUsage;
+        return kExitUsage;
+    }
+    try {
+        const Arguments a = Parse(args, command->takesOutput);
+        if (a.help) {
+            out << command->usage;
+            return kExitOk;
+        }
+        return command->run(a, out);
+    } catch (const UsageError& e) {
+        err << kProgram << " " << command->name << ": " << e.what() << "\n\n" << command->usage;
+        return kExitUsage;
+    } catch (const std::exception& e) {
+        err << kProgram << " " << command->name << ": " << e.what() << "\n";
+        return kExitInvalid;
+    }
+}
+
+} // namespace gw::cli

@@ -1,0 +1,171 @@
+// sw40931-cli: the commands in process, and the built program against the core.
+#include "cli/cli_commands.h"
+
+#include "output/bank_dump.h"
+#include "output/bank_image.h"
+#include "output/gsd_file.h"
+#include "project_fixture.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <sstream>
+
+extern char** environ;
+
+namespace gw {
+namespace {
+
+using gwtest::PargenDocument;
+using gwtest::ReceiveDocument;
+using gwtest::Row;
+using gwtest::Rows;
+using gwtest::SendDocument;
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+// Runs the built program, its output captured in files of `scratch`.
+Outcome RunProgram(const std::vector<std::string>& args, const gwtest::TempDir& scratch) {
+    const std::string outPath = scratch / "stdout.txt";
+    const std::string errPath = scratch / "stderr.txt";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    std::vector<std::string> all{GW_CLI_PATH};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    Outcome o;
+    const int rc = posix_spawn(&pid, GW_CLI_PATH, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        ADD_FAILURE() << "cannot start " << GW_CLI_PATH;
+        return o;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    o.out = gwtest::ReadFile(outPath);
+    o.err = gwtest::ReadFile(errPath);
+    return o;
+}
+
+Outcome RunInProcess(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    Outcome o;
+    o.status = cli::Run(args, out, err);
+    o.out = out.str();
+    o.err = err.str();
+    return o;
+}
+
+class CliProject : public ::testing::Test {
+protected:
+    CliProject() {
+        std::filesystem::create_directory(project / "bin");
+        gwtest::WriteFile(project / "pargen.xml", PargenDocument("1", "250", "$14"));
+        std::vector<Row> receive = Rows(30, 8);
+        receive[4].Delete = "Y";
+        receive[7].Swap = "0x1B";
+        gwtest::WriteFile(project / "sdo.xml", ReceiveDocument(receive));
+        gwtest::WriteFile(project / "pdo.xml", SendDocument(Rows(12, 3)));
+    }
+
+    gwtest::TempDir project;
+    gwtest::TempDir scratch;
+};
+
+TEST_F(CliProject, ProgramWritesWhatTheCoreBuilds) {
+    const Outcome bank = RunProgram({"bank", project.Path()}, scratch);
+    EXPECT_EQ(bank.status, 0) << bank.err;
+    const BankImage image = BuildBankImage(project.Path());
+    EXPECT_EQ(gwtest::ReadFile(project / "bin/bank.bin"), image.Bytes);
+
+    const Outcome other =
+        RunProgram({"bank", project.Path(), "-o", scratch / "other.bin"}, scratch);
+    EXPECT_EQ(other.status, 0) << other.err;
+    EXPECT_EQ(gwtest::ReadFile(scratch / "other.bin"), image.Bytes);
+
+    const Outcome gsd = RunProgram({"gsd", "-o", scratch / "device.gsd", project.Path()}, scratch);
+    EXPECT_EQ(gsd.status, 0) << gsd.err;
+    EXPECT_EQ(gwtest::ReadFile(scratch / "device.gsd"), GsdText(ComputeGsdCounts(project.Path())));
+
+    const Outcome dump = RunProgram({"dump-bank", project / "bin/bank.bin"}, scratch);
+    EXPECT_EQ(dump.status, 0) << dump.err;
+    EXPECT_EQ(dump.out, DescribeBankImage(image.Bytes));
+    EXPECT_TRUE(dump.err.empty());
+}
+
+TEST_F(CliProject, ProgramExitStatus) {
+    gwtest::WriteFile(scratch / "junk.bin", "not an image");
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string err; // a part of standard error
+    } cases[] = {
+        {{}, 2, "Usage: sw40931-cli COMMAND"},
+        {{"--help"}, 0, ""},
+        {{"bank", "--help"}, 0, ""},
+        {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
+        {{"bank"}, 2, "missing PROJECT_DIR"},
+        {{"bank", project.Path(), "extra"}, 2, "unexpected argument 'extra'"},
+        {{"bank", project.Path(), "-o"}, 2, "option -o needs a file name"},
+        {{"bank", project.Path(), "-x"}, 2, "unknown option '-x'"},
+        {{"gsd", project.Path()}, 2, "missing -o FILE"},
+        {{"dump-bank", "a", "-o", "b"}, 2, "unknown option '-o'"},
+        {{"bank", project / "nowhere"},
+         1,
+         "project folder '" + (project / "nowhere") + "' not found"},
+        {{"dump-bank", scratch / "junk.bin"}, 1, "junk.bin' is not a configuration image"},
+        {{"dump-bank", scratch / "none.bin"}, 1, "Cannot open file"},
+    };
+    for (const auto& c : cases) {
+        std::string line;
+        for (const std::string& a : c.args)
+            line += a + " ";
+        SCOPED_TRACE(line);
+        const Outcome o = RunProgram(c.args, scratch);
+        EXPECT_EQ(o.status, c.status);
+        EXPECT_NE(o.err.find(c.err), std::string::npos) << o.err;
+        if (c.status == 0) {
+            EXPECT_NE(o.out.find("Usage: sw40931-cli"), std::string::npos);
+        }
+        // The program and the core agree on everything they print.
+        const Outcome in = RunInProcess(c.args);
+        EXPECT_EQ(in.status, o.status);
+        EXPECT_EQ(in.out, o.out);
+        EXPECT_EQ(in.err, o.err);
+    }
+}
+
+TEST_F(CliProject, AnInvalidProjectWritesNothing) {
+    gwtest::WriteFile(project / "bin/bank.bin", "previous");
+    gwtest::WriteFile(project / "pdo.xml", SendDocument({Row{.Dimension = "four"}}));
+    const Outcome bank = RunProgram({"bank", project.Path()}, scratch);
+    EXPECT_EQ(bank.status, 1);
+    EXPECT_EQ(bank.err, "sw40931-cli bank: 'four' is not a valid integer value\n");
+    EXPECT_TRUE(bank.out.empty());
+    EXPECT_EQ(gwtest::ReadFile(project / "bin/bank.bin"), "previous");
+
+    const Outcome gsd = RunProgram({"gsd", project.Path(), "-o", scratch / "device.gsd"}, scratch);
+    EXPECT_EQ(gsd.status, 1);
+    EXPECT_EQ(gsd.err, "sw40931-cli gsd: 'four' is not a valid integer value\n");
+    EXPECT_FALSE(std::filesystem::exists(scratch / "device.gsd"));
+}
+
+} // namespace
+} // namespace gw

@@ -27,7 +27,9 @@ std::string Z() {
 }
 
 std::string R(int w) {
-    return ";" + std::string(static_cast<std::size_t>(w - 1), '=');
+    std::string line = ";";
+    line.append(static_cast<std::size_t>(w - 1), '=');
+    return line;
 }
 
 std::string H(std::string_view title, int w) {

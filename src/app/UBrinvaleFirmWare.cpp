@@ -78,8 +78,7 @@ TFBrinvaleFirmWare::TFBrinvaleFirmWare(const std::string& exeDir, QWidget* paren
         p.setColor(QPalette::WindowText, QColor(128, 128, 128));
         l->setPalette(p);
         l->adjustSize();
-        // The label's text is centred on the row of its buttons.
-        l->move(16, s.top - l->height() / 2);
+        l->move(16, s.top);
     }
 
     OnClick(New, this, &TFBrinvaleFirmWare::NewaClick);

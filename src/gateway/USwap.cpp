@@ -25,7 +25,8 @@ const QColor kPlain(0x00, 0x00, 0x00);
 
 QLabel* FramedLabel(QWidget* parent, const QString& text, int x, int y) {
     auto* l = new QLabel(text, parent);
-    l->setFrameStyle(QFrame::Box | QFrame::Plain);
+    // A sunken panel, so the frame keeps its colour when the text turns red.
+    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     l->setAlignment(Qt::AlignCenter);
     l->setGeometry(x, y, kCellWidth, 21);
     return l;

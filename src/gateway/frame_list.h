@@ -3,7 +3,6 @@
 // the editors work on, and loading, checking and saving that grid.
 #include "gateway/document_names.h"
 
-#include <array>
 #include <optional>
 #include <string>
 #include <vector>

@@ -4,6 +4,9 @@
 #include "app/project_globals.h"
 #include "common/maker.h"
 #include "extras/UAbout.h"
+#include "gateway/USetPdo.h"
+#include "gateway/USetVar.h"
+#include "gateway/Upargen.h"
 #include "ui/clickable_label.h"
 #include "ui/guard.h"
 #include "ui/look.h"
@@ -140,8 +143,14 @@ void TFBrinvaleFirmWare::btn_str_lng1aClick(QAbstractButton* button) {
         CurrentPrompts().Message(this, kMsgProjectNotValid);
         return;
     }
-    if (button == btn_Gds)
+    if (button == btn_Sdo)
+        FSetVar->ShowModal();
+    else if (button == btn_Gds)
         GsdFileStep();
+    else if (button == Btn_SetPDO)
+        FSetPdo->ShowModal();
+    else if (button == btn_Prm_Gen)
+        Fpargen->ShowModal();
 }
 
 void TFBrinvaleFirmWare::GsdFileStep() {}

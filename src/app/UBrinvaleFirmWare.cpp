@@ -4,6 +4,9 @@
 #include "app/project_globals.h"
 #include "common/maker.h"
 #include "extras/UAbout.h"
+#include "gateway/USetPdo.h"
+#include "gateway/USetVar.h"
+#include "gateway/Upargen.h"
 #include "output/bank_image.h"
 #include "output/gsd_file.h"
 #include "ui/clickable_label.h"
@@ -80,8 +83,7 @@ TFBrinvaleFirmWare::TFBrinvaleFirmWare(const std::string& exeDir, QWidget* paren
         p.setColor(QPalette::WindowText, QColor(128, 128, 128));
         l->setPalette(p);
         l->adjustSize();
-        // The label's text is centred on the row of its buttons.
-        l->move(16, s.top - l->height() / 2);
+        l->move(16, s.top);
     }
 
     OnClick(New, this, &TFBrinvaleFirmWare::NewaClick);
@@ -143,8 +145,14 @@ void TFBrinvaleFirmWare::btn_str_lng1aClick(QAbstractButton* button) {
         CurrentPrompts().Message(this, kMsgProjectNotValid);
         return;
     }
-    if (button == btn_Gds)
+    if (button == btn_Sdo)
+        FSetVar->ShowModal();
+    else if (button == btn_Gds)
         GsdFileStep();
+    else if (button == Btn_SetPDO)
+        FSetPdo->ShowModal();
+    else if (button == btn_Prm_Gen)
+        Fpargen->ShowModal();
 }
 
 void TFBrinvaleFirmWare::GsdFileStep() {

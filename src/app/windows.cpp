@@ -5,6 +5,10 @@
 #include "extras/SELstringhe.h"
 #include "extras/UAbout.h"
 #include "extras/Uhelp.h"
+#include "gateway/USetPdo.h"
+#include "gateway/USetVar.h"
+#include "gateway/USwap.h"
+#include "gateway/Upargen.h"
 
 namespace gw {
 
@@ -15,6 +19,10 @@ void CreateAllWindows(const std::string& exeDir) {
     FHelp = new TFHelp(owner);
     FAbout = new TFAbout(owner);
     FSELstringhe = new TFSELstringhe(owner);
+    Fpargen = new TFpargen(owner);
+    FSetVar = new TFSetVar(owner);
+    FSetPdo = new TFSetPdo(owner);
+    FSwap = new TFSwap(owner);
 }
 
 void DestroyAllWindows() {
@@ -25,6 +33,10 @@ void DestroyAllWindows() {
     FHelp = nullptr;
     FAbout = nullptr;
     FSELstringhe = nullptr;
+    Fpargen = nullptr;
+    FSetVar = nullptr;
+    FSetPdo = nullptr;
+    FSwap = nullptr;
 }
 
 } // namespace gw

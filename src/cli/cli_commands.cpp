@@ -1,9 +1,12 @@
 #include "cli/cli_commands.h"
 
 #include "common/file_io.h"
+#include "gateway/frame_list.h"
+#include "gateway/pargen.h"
 #include "output/bank_dump.h"
 #include "output/bank_image.h"
 #include "output/gsd_file.h"
+#include "output/project_documents.h"
 
 #include <exception>
 #include <optional>
@@ -19,6 +22,7 @@ const char* const kGeneralUsage =
     "Commands:\n"
     "  bank PROJECT_DIR [-o FILE]   build the configuration image\n"
     "  gsd PROJECT_DIR -o FILE      write the GSD file\n"
+    "  check PROJECT_DIR            check a project as the editors do\n"
     "  dump-bank FILE               show a configuration image as text\n"
     "\n"
     "sw40931-cli COMMAND --help describes a command.\n"
@@ -34,6 +38,17 @@ const char* const kGsdUsage =
     "Usage: sw40931-cli gsd PROJECT_DIR -o FILE\n"
     "\n"
     "Writes the GSD file (PROFIBUS-DP device description) of PROJECT_DIR to FILE.\n";
+
+const char* const kCheckUsage =
+    "Usage: sw40931-cli check PROJECT_DIR\n"
+    "\n"
+    "Checks the project as the editors do on OK, reporting every error rather than\n"
+    "only the first: the communication parameters' ranges (pargen.xml), and the\n"
+    "receive and send frames (sdo.xml, pdo.xml) with the identifier width of the\n"
+    "project. Then it reports what would stop the configuration image or the GSD\n"
+    "file. Errors go to standard error, one per line, behind the document's name;\n"
+    "the exit status is 1 when there is any. An unreadable pargen.xml is reported\n"
+    "and the frames are then checked for 11-bit identifiers.\n";
 
 const char* const kDumpUsage =
     "Usage: sw40931-cli dump-bank FILE\n"
@@ -98,7 +113,7 @@ const std::string& ProjectFolder(const Arguments& a) {
     return dir;
 }
 
-int Bank(const Arguments& a, std::ostream& out) {
+int Bank(const Arguments& a, std::ostream& out, std::ostream&) {
     const std::string& dir = ProjectFolder(a);
     const BankImage image = BuildBankImage(dir);
     const std::string file = a.output ? *a.output : BankFilePath(dir);
@@ -107,7 +122,7 @@ int Bank(const Arguments& a, std::ostream& out) {
     return kExitOk;
 }
 
-int Gsd(const Arguments& a, std::ostream& out) {
+int Gsd(const Arguments& a, std::ostream& out, std::ostream&) {
     ExpectOne(a, "PROJECT_DIR");
     if (!a.output)
         throw UsageError("missing -o FILE");
@@ -117,7 +132,80 @@ int Gsd(const Arguments& a, std::ostream& out) {
     return kExitOk;
 }
 
-int DumpBank(const Arguments& a, std::ostream& out) {
+// Every message once, behind the name of the document it concerns.
+class Findings {
+public:
+    void Add(const std::string& document, const std::string& message) {
+        for (const std::string& m : messages_)
+            if (m == message)
+                return;
+        messages_.push_back(message);
+        lines_.push_back(document + ": " + message);
+    }
+    const std::vector<std::string>& Lines() const { return lines_; }
+
+private:
+    std::vector<std::string> messages_;
+    std::vector<std::string> lines_;
+};
+
+int Check(const Arguments& a, std::ostream& out, std::ostream& err) {
+    const std::string& dir = ProjectFolder(a);
+    Findings findings;
+
+    const std::string pargenPath = PargenFilePath(dir);
+    CobIdWidth width = CobIdWidth::Bits11;
+    try {
+        const PargenFields f = LoadPargenFields(pargenPath);
+        for (const std::string& m : CheckPargenFields(f.sendTime, f.timeOut, f.profiId))
+            findings.Add(kPargenFile, m);
+        width = ReadCobIdWidth(pargenPath);
+    } catch (const std::exception& e) {
+        findings.Add(kPargenFile, e.what());
+    }
+
+    int frameCount[2] = {0, 0};
+    for (const FrameListKind kind : {FrameListKind::Receive, FrameListKind::Send}) {
+        const char* file = frames::FileName(kind);
+        FrameGrid grid(kind);
+        try {
+            const FrameLoadResult r = LoadFrameDocument(kind, FrameFilePath(dir, kind), grid);
+            frameCount[kind == FrameListKind::Receive ? 0 : 1] = r.framesInDocument;
+            if (r.framesInDocument > MaxFrameRows)
+                findings.Add(file, TooManyFramesMessage(kind, r.framesInDocument));
+        } catch (const std::exception& e) {
+            findings.Add(file, e.what());
+        }
+        // The rows read before a failed load are checked too, as the editor would on OK.
+        for (const std::string& m : CheckFrameRows(kind, grid, width))
+            findings.Add(file, m);
+    }
+
+    // What the generators need beyond the editors' checks (a row past an empty
+    // Cob-ID, a list element missing, ...).
+    try {
+        BuildBankImage(dir);
+    } catch (const std::exception& e) {
+        findings.Add(kBankFileName, e.what());
+    }
+    try {
+        ComputeGsdCounts(dir);
+    } catch (const std::exception& e) {
+        findings.Add("GSD", e.what());
+    }
+
+    if (!findings.Lines().empty()) {
+        for (const std::string& line : findings.Lines())
+            err << line << "\n";
+        return kExitInvalid;
+    }
+    out << dir << ": no errors (" << (width == CobIdWidth::Bits11 ? "11" : "29")
+        << "-bit identifiers, " << frameCount[0] << " receive and " << frameCount[1]
+        << " send frames)\n";
+    return kExitOk;
+}
+
+int DumpBank(const Arguments& a, std::ostream& out, std::ostream&) {
     ExpectOne(a, "FILE");
     const std::string& file = a.positional[0];
     try {
@@ -132,12 +220,13 @@ struct Command {
     const char* name;
     const char* usage;
     bool takesOutput;
-    int (*run)(const Arguments&, std::ostream&);
+    int (*run)(const Arguments&, std::ostream&, std::ostream&);
 };
 
 const Command kCommands[] = {
     {"bank", kBankUsage, true, Bank},
     {"gsd", kGsdUsage, true, Gsd},
+    {"check", kCheckUsage, false, Check},
     {"dump-bank", kDumpUsage, false, DumpBank},
 };
 
@@ -166,7 +255,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             out << command->usage;
             return kExitOk;
         }
-        return command->run(a, out);
+        return command->run(a, out, err);
     } catch (const UsageError& e) {
         err << kProgram << " " << command->name << ": " << e.what() << "\n\n" << command->usage;
         return kExitUsage;

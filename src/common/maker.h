@@ -4,7 +4,7 @@
 namespace gw::maker {
 
 inline constexpr const char* kName = "Velmora";
-inline constexpr const char* kWebAddress = "www.velmora.example";
+inline constexpr const char* kWebAddress = "velmora.example";
 inline constexpr const char* kHomePage = "https://www.velmora.example/";
 inline constexpr const char* kEmail = "support@velmora.example";
 inline constexpr const char* kStreet = "Velmora Industrial Networks S.r.l., Via dei Tessitori 27";

@@ -2,6 +2,7 @@
 
 #include "common/hex_text.h"
 #include "gateway/document_names.h"
+#include "gateway/pargen.h"
 #include "output/bank_image.h"
 
 #include <cstdint>
@@ -11,11 +12,6 @@
 namespace gw {
 
 namespace {
-
-// The texts the communication parameters show for the stored positions.
-const char* const kCanBaudRates[] = {"20K", "50K", "100K", "125K", "250K", "500K", "800K", "1000K"};
-const char* const kProfiBaudRates[] = {"9600", "19200", "45.45K", "93.75K", "187.5K",       "500K",
-                                       "1.5M", "3.0M",  "6.0M",   "12M",    "Auto Baudrate"};
 
 class Reader {
 public:
@@ -98,7 +94,7 @@ std::string DescribeBankImage(std::string_view bytes) {
     using namespace pargen;
     const std::size_t p = paramsAt;
     out << "Parameters\n";
-    Parameter(out, kCanBaud, r.Byte(p), Choice(r.Byte(p), kCanBaudRates, 8, 1));
+    Parameter(out, kCanBaud, r.Byte(p), Choice(r.Byte(p), kCanBaudRates, kCanBaudCount, 1));
     const std::uint32_t type = r.Byte(p + 1);
     Parameter(out, kCanType, type, type == 1 ? " (CAN 2.0A, 11-bit)" : " (CAN 2.0B, 29-bit)");
     const std::uint32_t mode = r.Byte(p + 2);
@@ -106,7 +102,8 @@ std::string DescribeBankImage(std::string_view bytes) {
     Parameter(out, kCanSendTime, r.Word(p + 3), " ms");
     Parameter(out, kCanTO, r.Word(p + 5), " s");
     Parameter(out, kProfiID, r.Byte(p + 7));
-    Parameter(out, kProfiBaud, r.Byte(p + 8), Choice(r.Byte(p + 8), kProfiBaudRates, 11, 0));
+    Parameter(out, kProfiBaud, r.Byte(p + 8),
+              Choice(r.Byte(p + 8), kProfiBaudRates, kProfiBaudCount, 0));
     const std::uint32_t frames = r.Byte(p + 9);
     Parameter(out, kProfiFrames, frames,
               frames == 1 ? " (one module per frame)" : " (modules of up to 64 bytes)");

@@ -1,0 +1,67 @@
+#pragma once
+// The table widget of the two frame editors: a fixed grid of titles and 30
+// frame rows, copied to and from the core's FrameGrid.
+#include "gateway/frame_list.h"
+
+#include <QColor>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+
+#include <vector>
+
+namespace gw {
+
+inline const QColor kFixedCellColour(240, 240, 240);
+inline const QColor kCobIdColour(0xE0, 0xFA, 0xFE);
+inline const QColor kSwapColour(0xCA, 0xFF, 0xCA);
+inline const QColor kDeleteColour(0xFF, 0xC4, 0xE1);
+inline const QColor kMnemonicColour(0xFF, 0xFF, 0xA8);
+
+struct FrameColumnLook {
+    int width;
+    QColor background; // invalid for the fixed column
+};
+
+// 30 frame rows under a title header; column 0 holds the row number and is
+// not editable. Grid row r (1 to 30) is table row r - 1.
+void SetupFrameTable(QTableWidget* table, FrameListKind kind,
+                     const std::vector<FrameColumnLook>& columns, int rowHeight);
+
+// Cell text by grid position (column, row 1 to 30).
+QString FrameCellText(const QTableWidget* table, int column, int row);
+void SetFrameCellText(QTableWidget* table, int column, int row, const QString& text);
+
+void GridToTable(const FrameGrid& grid, QTableWidget* table);
+FrameGrid TableToGrid(FrameListKind kind, const QTableWidget* table);
+
+// The frame editors' show: identifier width, then the list. A pargen.xml that
+// is not well-formed stops before the table is touched; a failing list still
+// shows what was read before the failure. The error goes on to the caller's
+// error boundary; a list longer than the table is announced in a message box.
+CobIdWidth ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
+                             const std::string& listPath, QTableWidget* table, QWidget* parent);
+
+// OK's check: the first row error in an error box; true when the rows may be saved.
+bool ValidateFrameRows(FrameListKind kind, const QTableWidget* table, CobIdWidth width,
+                       QWidget* parent);
+
+// The Delete column: a centred check box standing for "Y" (checked) and any
+// other text (unchecked); a click sets the other value.
+class DeleteCheckDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    static QString Toggled(const QString& text) { return text == "Y" ? "N" : "Y"; }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
+    QWidget* createEditor(QWidget*, const QStyleOptionViewItem&,
+                          const QModelIndex&) const override {
+        return nullptr;
+    }
+    bool editorEvent(QEvent* event, QAbstractItemModel* model, const QStyleOptionViewItem& option,
+                     const QModelIndex& index) override;
+};
+
+} // namespace gw

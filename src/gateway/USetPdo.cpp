@@ -79,7 +79,7 @@ void TFSetPdo::showEvent(QShowEvent* e) {
 }
 
 void TFSetPdo::FormShow() {
-    width_ = ShowFrameDocument(kKind, Project.PargenPath, Project.PdoPath, sga, this);
+    ShowFrameDocument(kKind, Project.PargenPath, Project.PdoPath, sga, this, width_);
 }
 
 void TFSetPdo::LbButton4Click() {

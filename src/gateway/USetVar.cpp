@@ -76,7 +76,7 @@ void TFSetVar::showEvent(QShowEvent* e) {
 }
 
 void TFSetVar::FormShow() {
-    width_ = ShowFrameDocument(kKind, Project.PargenPath, Project.SdoPath, sga, this);
+    ShowFrameDocument(kKind, Project.PargenPath, Project.SdoPath, sga, this, width_);
 }
 
 void TFSetVar::bitbtn1Click() {

@@ -94,16 +94,23 @@ FrameGrid TableToGrid(FrameListKind kind, const QTableWidget* table) {
     return grid;
 }
 
-CobIdWidth ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
-                             const std::string& listPath, QTableWidget* table, QWidget* parent) {
-    const CobIdWidth width = ReadCobIdWidth(pargenPath);
+void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
+                       const std::string& listPath, QTableWidget* table, QWidget* parent,
+                       CobIdWidth& width) {
+    std::exception_ptr failure;
+    width = CobIdWidth::Bits11;
+    try {
+        width = ReadCobIdWidth(pargenPath);
+    } catch (...) {
+        failure = std::current_exception();
+    }
     FrameGrid grid(kind);
     FrameLoadResult loaded;
-    std::exception_ptr failure;
     try {
         loaded = LoadFrameDocument(kind, listPath, grid);
     } catch (...) {
-        failure = std::current_exception();
+        if (!failure)
+            failure = std::current_exception();
     }
     // What was read before a failure stays in view.
     GridToTable(grid, table);
@@ -113,7 +120,6 @@ CobIdWidth ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
     if (loaded.framesInDocument > MaxFrameRows)
         CurrentPrompts().Message(
             parent, QString::fromStdString(TooManyFramesMessage(kind, loaded.framesInDocument)));
-    return width;
 }
 
 bool ValidateFrameRows(FrameListKind kind, const QTableWidget* table, CobIdWidth width,

@@ -34,12 +34,15 @@ void SetFrameCellText(QTableWidget* table, int column, int row, const QString& t
 void GridToTable(const FrameGrid& grid, QTableWidget* table);
 FrameGrid TableToGrid(FrameListKind kind, const QTableWidget* table);
 
-// The frame editors' show: identifier width, then the list. A pargen.xml that
-// is not well-formed stops before the table is touched; a failing list still
-// shows what was read before the failure. The error goes on to the caller's
-// error boundary; a list longer than the table is announced in a message box.
-CobIdWidth ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
-                             const std::string& listPath, QTableWidget* table, QWidget* parent);
+// The frame editors' show: identifier width, then the list, whose rows always
+// replace what the table held (rows of an earlier showing, perhaps of another
+// project, must never be saved into this one). A pargen.xml that cannot be read
+// leaves the 11-bit width; a failing list still shows what was read before the
+// failure. The first error goes on to the caller's error boundary, after
+// `width` is set; a list longer than the table is announced in a message box.
+void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
+                       const std::string& listPath, QTableWidget* table, QWidget* parent,
+                       CobIdWidth& width);
 
 // OK's check: the first row error in an error box; true when the rows may be saved.
 bool ValidateFrameRows(FrameListKind kind, const QTableWidget* table, CobIdWidth width,

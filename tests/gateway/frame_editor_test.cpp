@@ -189,13 +189,23 @@ TEST_F(FrameEditors, LoadFailuresShowTheTextAndWhatWasRead) {
     EXPECT_EQ(Cell(FSetVar->sga, 1, 1), "");
     EXPECT_EQ(Cell(FSetVar->sga, 0, 1), "1");
 
-    // pargen.xml not well-formed: loading stops before the grid is touched.
+    // pargen.xml not well-formed: its error is shown, and the table shows the
+    // document, not the rows of the earlier showing, validated as 11-bit.
     prompts.Clear();
-    Type(FSetVar->sga, 1, {"$100", "4"});
+    WriteFile(sdo, "<Profibus_to_Receive_CAN><Receive_Frames><row Cob_Id=\"$1FF\" "
+                   "Dimension=\"2\" Swap=\"0x00\" Delete=\"N\" Mnemonic=\"m\"/>"
+                   "</Receive_Frames></Profibus_to_Receive_CAN>");
+    Type(FSetVar->sga, 2, {"$100", "4"});
     WriteFile(pargen, "<Par_Gen>");
     ShowReceive();
     ASSERT_EQ(prompts.Errors().size(), 1);
-    EXPECT_EQ(Cell(FSetVar->sga, 1, 1), "$100");
+    EXPECT_EQ(Cell(FSetVar->sga, 1, 1), "$1FF");
+    EXPECT_EQ(Cell(FSetVar->sga, 1, 2), "");
+    prompts.Clear();
+    Type(FSetVar->sga, 1, {"$800", "2"});
+    OkReceive();
+    EXPECT_EQ(prompts.Errors(),
+              QStringList{"Error row 1!! CANOpen Cob-Id must be between 0x000 and 0x7FF. "});
 }
 
 TEST_F(FrameEditors, LongerListShowsThirtyRowsWithANoticeAndOkKeepsThem) {

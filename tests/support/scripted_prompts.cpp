@@ -54,9 +54,11 @@ bool ScriptedPrompts::Question(QWidget*, const QString& caption, const QString& 
 std::optional<QString> ScriptedPrompts::NextFile() {
     if (files_.empty())
         return std::nullopt;
-    auto a = files_.front();
+    const auto [chosen, path] = files_.front();
     files_.pop_front();
-    return a;
+    if (!chosen)
+        return std::nullopt;
+    return path;
 }
 
 std::optional<QString> ScriptedPrompts::OpenFile(QWidget*, const QString& caption,

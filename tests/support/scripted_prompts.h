@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace gwtest {
@@ -27,8 +28,8 @@ public:
 
     // Answers, used in order. A dialog with no answer queued is cancelled; a
     // question with none queued answers No.
-    void AnswerFile(const QString& path) { files_.push_back(path); }
-    void CancelFile() { files_.push_back(std::nullopt); }
+    void AnswerFile(const QString& path) { files_.push_back({true, path}); }
+    void CancelFile() { files_.push_back({false, {}}); }
     void AnswerQuestion(bool yes) { questions_.push_back(yes); }
 
     const std::vector<Shown>& All() const { return shown_; }
@@ -52,7 +53,7 @@ private:
     std::optional<QString> NextFile();
 
     std::vector<Shown> shown_;
-    std::deque<std::optional<QString>> files_;
+    std::deque<std::pair<bool, QString>> files_; // chosen?, path
     std::deque<bool> questions_;
 };
 

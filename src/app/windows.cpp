@@ -5,6 +5,7 @@
 #include "extras/SELstringhe.h"
 #include "extras/UAbout.h"
 #include "extras/Uhelp.h"
+#include "update/UBootSer.h"
 
 namespace gw {
 
@@ -15,6 +16,7 @@ void CreateAllWindows(const std::string& exeDir) {
     FHelp = new TFHelp(owner);
     FAbout = new TFAbout(owner);
     FSELstringhe = new TFSELstringhe(owner);
+    FBootSer = new TFBootSer(owner);
 }
 
 void DestroyAllWindows() {
@@ -25,6 +27,7 @@ void DestroyAllWindows() {
     FHelp = nullptr;
     FAbout = nullptr;
     FSELstringhe = nullptr;
+    FBootSer = nullptr;
 }
 
 } // namespace gw

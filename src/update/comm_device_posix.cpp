@@ -182,6 +182,14 @@ public:
         }
         if (tcsetattr(fd_, TCSANOW, &t) != 0)
             return errno;
+        // A UART that cannot reach the rate keeps another one without a word.
+        if (standard) {
+            termios now{};
+            if (tcgetattr(fd_, &now) != 0)
+                return errno;
+            if (cfgetospeed(&now) != code)
+                return EINVAL;
+        }
         if (!standard) {
             if (int e = SetCustomBaudRate(fd_, s.BaudRate))
                 return e;

@@ -386,6 +386,11 @@ void TCustomComm::DispatchEvents(std::uint32_t mask) {
         OnTxEmpty(this);
 }
 
+void TCustomComm::SetDeviceLayer(std::shared_ptr<CommDeviceLayer> devices) {
+    CheckPortClosed();
+    devices_ = std::move(devices);
+}
+
 void TCustomComm::SetDeviceName(const std::string& v) {
     if (v == deviceName_)
         return;

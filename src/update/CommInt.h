@@ -323,6 +323,9 @@ public:
     // Runs on the user-interface thread with the events the device reported.
     void DispatchEvents(std::uint32_t mask);
 
+    // The devices OpenPort opens; change only while closed.
+    void SetDeviceLayer(std::shared_ptr<CommDeviceLayer> devices);
+
     // Where event dispatches go; without one they run on the monitoring thread.
     void SetEventPoster(CommEventPoster poster) { poster_ = std::move(poster); }
 

@@ -2,6 +2,7 @@
 // what it opens, what reaches the line settings, and the errors it raises.
 #include "support/temp_dir.h"
 #include "update/CommInt.h"
+#include "update/pty.h"
 
 #include <gtest/gtest.h>
 
@@ -19,34 +20,7 @@ using namespace gw;
 
 namespace {
 
-// A pseudo-terminal pair; the test keeps its own descriptor of the slave to
-// read the line settings back.
-class Pty {
-public:
-    Pty() {
-        master_ = posix_openpt(O_RDWR | O_NOCTTY);
-        if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
-            throw std::runtime_error("no pseudo-terminal");
-        path_ = ptsname(master_);
-        slave_ = open(path_.c_str(), O_RDWR | O_NOCTTY);
-    }
-    ~Pty() {
-        close(slave_);
-        close(master_);
-    }
-    const std::string& Path() const { return path_; }
-    int Master() const { return master_; }
-    termios Settings() const {
-        termios t{};
-        tcgetattr(slave_, &t);
-        return t;
-    }
-
-private:
-    int master_ = -1;
-    int slave_ = -1;
-    std::string path_;
-};
+using gwtest::Pty;
 
 std::string ErrorOf(const std::function<void()>& action, int* code = nullptr) {
     try {
@@ -128,10 +102,7 @@ void CheckLineCase(const LineCase& c, const std::string& device, int readBack, t
 TEST(CommPty, OpenAppliesTheLineSettings) {
     for (const auto& c : kLineCases) {
         Pty pty; // a fresh terminal per case, so no flag carries over
-        const int fd = open(pty.Path().c_str(), O_RDWR | O_NOCTTY);
-        ASSERT_GE(fd, 0);
-        CheckLineCase(c, pty.Path(), fd, CSIZE | PARENB, 0xFFFFFFFFu);
-        close(fd);
+        CheckLineCase(c, pty.Path(), pty.ReadBack(), CSIZE | PARENB, 0xFFFFFFFFu);
     }
 }
 

@@ -143,6 +143,7 @@ struct CommMonitorState {
     bool stop = false;
     TCustomComm* owner = nullptr;
     std::uint64_t completed = 0; // the last dispatch that has run
+    bool purged = false;         // monitoring thread only
 };
 
 TCommEventThread::TCommEventThread(TCustomComm* owner, std::shared_ptr<CommDevice> device,
@@ -174,15 +175,21 @@ void TCommEventThread::Join() {
         return;
     // A handler that closes the port runs on this thread when there is no
     // poster: it cannot wait for itself.
-    if (thread_.get_id() == std::this_thread::get_id())
+    if (thread_.get_id() == std::this_thread::get_id()) {
+        // Purge now, while the device is still open; the loop ends after the
+        // handler returns and must not purge a closed device.
+        device_->Purge();
+        state_->purged = true;
         thread_.detach();
-    else
+    } else {
         thread_.join();
+    }
 }
 
 void TCommEventThread::Execute() {
     const auto state = state_; // keeps the state alive if this object goes first
     const auto device = device_;
+    const auto poster = poster_; // a handler may end this object's life (see Join)
     std::uint64_t posted = 0;
     for (;;) {
         {
@@ -203,7 +210,7 @@ void TCommEventThread::Execute() {
         }
         if (events == 0)
             continue;
-        if (!poster_) {
+        if (!poster) {
             TCustomComm* owner = state->owner;
             lock.unlock();
             owner->DispatchEvents(events);
@@ -211,7 +218,7 @@ void TCommEventThread::Execute() {
         }
         const std::uint64_t id = ++posted;
         lock.unlock();
-        poster_([state, events, id] {
+        poster([state, events, id] {
             TCustomComm* owner;
             {
                 std::lock_guard l(state->m);
@@ -231,7 +238,8 @@ void TCommEventThread::Execute() {
         if (state->stop)
             break;
     }
-    device->Purge();
+    if (!state->purged)
+        device->Purge();
 }
 
 // ---------------------------------------------------------------------------

@@ -306,6 +306,7 @@ TEST_F(FakeComm, WithoutAPosterEventsRunOnTheMonitoringThread) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_EQ(cts, 1);
     EXPECT_FALSE(direct.PortIsOpen());
+    EXPECT_EQ(devices->last->Calls(), (std::vector<std::string>{"purge", "close"}));
 }
 
 TEST(CommNames, DevicePaths) {

@@ -8,6 +8,7 @@
 #include "update/pty_modem_devices.h"
 #include "update/run_and_wait_qt.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -252,3 +253,19 @@ TEST_F(Wizard, AnUpdaterThatCannotStartIsReported) {
 }
 
 } // namespace
+
+// Saves both pages as pictures when GW_SHOT_DIR names a folder, to look at.
+TEST_F(Wizard, PicturesOfBothPages) {
+    const QString out = qEnvironmentVariable("GW_SHOT_DIR");
+    if (out.isEmpty())
+        GTEST_SKIP() << "GW_SHOT_DIR not set";
+    w.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(w.grab().save(out + "/page1.png"));
+    UsePty();
+    w.LbButton1Click();
+    w.LbButton2Click();
+    QApplication::processEvents();
+    EXPECT_TRUE(w.grab().save(out + "/page2.png"));
+    w.hide();
+}

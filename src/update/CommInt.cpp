@@ -165,8 +165,8 @@ void TCommEventThread::StopMonitoring() {
         std::lock_guard lock(state_->m);
         state_->stop = true;
         state_->owner = nullptr;
+        state_->cv.notify_all();
     }
-    state_->cv.notify_all();
     device_->CancelWait();
 }
 
@@ -230,8 +230,8 @@ void TCommEventThread::Execute() {
             {
                 std::lock_guard l(state->m);
                 state->completed = id;
+                state->cv.notify_all();
             }
-            state->cv.notify_all();
         });
         lock.lock();
         state->cv.wait(lock, [&] { return state->stop || state->completed == id; });

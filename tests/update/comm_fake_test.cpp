@@ -295,16 +295,19 @@ TEST_F(FakeComm, AHandlerMayCloseThePort) {
 
 TEST_F(FakeComm, WithoutAPosterEventsRunOnTheMonitoringThread) {
     TComm direct(devices);
-    std::atomic<int> cts{0};
+    std::mutex m;
+    std::condition_variable cv;
+    int cts = 0;
     direct.OnCts = [&](TCustomComm* sender) {
-        ++cts;
         static_cast<TComm*>(sender)->ClosePort(); // on its own thread: must not hang
+        std::lock_guard lock(m);
+        ++cts;
+        cv.notify_all();
     };
     direct.OpenPort();
     devices->last->Push(EV_CTS);
-    for (int i = 0; i < 500 && direct.PortIsOpen(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(cts, 1);
+    std::unique_lock lock(m);
+    ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(5), [&] { return cts == 1; }));
     EXPECT_FALSE(direct.PortIsOpen());
     EXPECT_EQ(devices->last->Calls(), (std::vector<std::string>{"purge", "close"}));
 }

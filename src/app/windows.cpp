@@ -9,6 +9,7 @@
 #include "gateway/USetVar.h"
 #include "gateway/USwap.h"
 #include "gateway/Upargen.h"
+#include "update/UBootSer.h"
 
 namespace gw {
 
@@ -22,6 +23,7 @@ void CreateAllWindows(const std::string& exeDir) {
     Fpargen = new TFpargen(owner);
     FSetVar = new TFSetVar(owner);
     FSetPdo = new TFSetPdo(owner);
+    FBootSer = new TFBootSer(owner);
     FSwap = new TFSwap(owner);
 }
 
@@ -36,6 +38,7 @@ void DestroyAllWindows() {
     Fpargen = nullptr;
     FSetVar = nullptr;
     FSetPdo = nullptr;
+    FBootSer = nullptr;
     FSwap = nullptr;
 }
 

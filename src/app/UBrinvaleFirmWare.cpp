@@ -13,6 +13,7 @@
 #include "ui/guard.h"
 #include "ui/look.h"
 #include "ui/prompts.h"
+#include "update/UBootSer.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -172,6 +173,7 @@ void TFBrinvaleFirmWare::CreateBinaClick() {
     // A failed build or write throws: its error box is shown and nothing follows.
     const BankImage image = BuildBankImage(Project.ProjectDir);
     WriteBankFile(Project.ProjectDir, image);
+    FBootSer->ShowModal();
 }
 
 void TFBrinvaleFirmWare::AboutClick() {

@@ -2,13 +2,16 @@
 // buttons with scripted prompts.
 #include "app/UBrinvaleFirmWare.h"
 #include "app/project_globals.h"
+#include "app/windows.h"
 #include "output/bank_image.h"
 #include "output/gsd_file.h"
 #include "project_fixture.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
+#include "update/UBootSer.h"
 
 #include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -30,7 +33,7 @@ using gwtest::SendDocument;
 
 class MainWindowOutput : public ::testing::Test {
 protected:
-    MainWindowOutput() : window(exe.Path()) {
+    MainWindowOutput() : window((CreateAllWindows(exe.Path()), *FBrinvaleFirmWare)) {
         project = exe / "PROJECTS/Pump";
         std::filesystem::create_directories(project + "/bin");
         Project.ProjectDir = project;
@@ -41,18 +44,27 @@ protected:
         gwtest::WriteFile(project + "/pdo.xml", SendDocument(Rows(2, 4)));
     }
 
+    ~MainWindowOutput() override { DestroyAllWindows(); }
+
     std::string Bank() const { return project + "/bin/bank.bin"; }
 
     gwtest::TempDir exe;
     gwtest::ScriptedPrompts prompts;
-    TFBrinvaleFirmWare window;
+    TFBrinvaleFirmWare& window;
     std::string project;
 };
 
-TEST_F(MainWindowOutput, UpdateDeviceWritesTheImage) {
+TEST_F(MainWindowOutput, UpdateDeviceWritesTheImageThenOpensTheWizard) {
+    std::string imageWhenShown;
+    QTimer::singleShot(0, [&] {
+        if (FBootSer->isVisible())
+            imageWhenShown = gwtest::ReadFile(Bank());
+        FBootSer->LbButton3Click();
+    });
     window.CreateBin->click();
     EXPECT_TRUE(prompts.All().empty());
-    EXPECT_EQ(gwtest::ReadFile(Bank()), BuildBankImage(project).Bytes);
+    EXPECT_EQ(imageWhenShown, BuildBankImage(project).Bytes);
+    EXPECT_FALSE(FBootSer->isVisible());
 }
 
 TEST_F(MainWindowOutput, UpdateDeviceWithoutAProjectDoesNothing) {

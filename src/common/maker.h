@@ -7,7 +7,9 @@ inline constexpr const char* kName = "Velmora";
 inline constexpr const char* kWebAddress = "velmora.example";
 inline constexpr const char* kHomePage = "https://www.velmora.example/";
 inline constexpr const char* kEmail = "support@velmora.example";
-inline constexpr const char* kStreet = "Velmora Industrial Networks S.r.l., Via dei Tessitori 27";
+// The postal address, three lines.
+inline constexpr const char* kCompany = "Velmora Industrial Networks S.r.l.";
+inline constexpr const char* kStreet = "Via dei Tessitori 27";
 inline constexpr const char* kTown = "40131 Borgo Ventoso (BO) - Italy";
 inline constexpr const char* kPhone = "+39 051 0000 4093";
 inline constexpr const char* kFax = "+39 051 0000 4094";

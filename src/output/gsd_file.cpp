@@ -57,17 +57,9 @@ constexpr std::uint8_t kOutputModule = 0x82;
 // Contact lines of the banner: each text starts with eleven blanks.
 std::vector<std::string> ContactLines() {
     const std::string indent(11, ' ');
-    const std::string_view street = maker::kStreet;
-    // The postal address takes three lines: company, street, town.
-    const auto comma = street.find(", ");
     std::vector<std::string> lines;
-    if (comma == std::string_view::npos) {
-        lines.push_back(indent + std::string(street));
-        lines.push_back(indent);
-    } else {
-        lines.push_back(indent + std::string(street.substr(0, comma)));
-        lines.push_back(indent + std::string(street.substr(comma + 2)));
-    }
+    lines.push_back(indent + maker::kCompany);
+    lines.push_back(indent + maker::kStreet);
     lines.push_back(indent + maker::kTown);
     lines.push_back(indent + "Tel.   " + maker::kPhone);
     lines.push_back(indent + "Fax    " + maker::kFax);

@@ -1,41 +1,21 @@
 #pragma once
 // The send frames editor: the frames the gateway sends on the CAN bus
 // (pdo.xml), with their swap codes.
-#include "gateway/frame_list.h"
-
-#include <QDialog>
-
-class QPushButton;
-class QTableWidget;
-class QWidget;
+#include "ui/frame_editor.h"
 
 namespace gw {
 
-class TFSetPdo : public QDialog {
+class TFSetPdo : public FrameEditorWindow {
     Q_OBJECT
 public:
     explicit TFSetPdo(QWidget* parent = nullptr);
 
-    int ShowModal();
+    void LbButton4Click() { OkClick(); }         // OK
+    void LbButton3Click() { CancelClick(); }     // Cancel
+    void LbButton1Click() { CreateSwapClick(); } // Create SWAP
 
-    void FormShow();
-    void LbButton4Click(); // OK
-    void LbButton3Click(); // Cancel
-    void LbButton1Click(); // Create SWAP
-
-    QTableWidget* sga;
-    QWidget* Panel1;
     QPushButton* LbButton4;
     QPushButton* LbButton3;
-    QPushButton* LbButton1;
-
-    CobIdWidth Width() const { return width_; }
-
-protected:
-    void showEvent(QShowEvent* e) override;
-
-private:
-    CobIdWidth width_ = CobIdWidth::Bits11;
 };
 
 extern TFSetPdo* FSetPdo;

@@ -1,6 +1,6 @@
 #include "gateway/USwap.h"
 
-#include "gateway/frame_table.h"
+#include "ui/frame_table.h"
 #include "gateway/swap_mask.h"
 #include "ui/guard.h"
 #include "ui/look.h"

@@ -5,7 +5,7 @@
 #include "ui/look.h"
 #include "ui/prompts.h"
 #include "update/CommInt_qt.h"
-#include "update/run_and_wait_qt.h"
+#include "ui/run_and_wait_qt.h"
 
 #include <QCheckBox>
 #include <QComboBox>

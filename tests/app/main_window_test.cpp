@@ -29,8 +29,8 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void Start(const std::string& remembered = {}) {
         if (!remembered.empty())
-            gwtest::WriteFile(exe / kSettingsFileName, "[lastproj]\r\nprojectname=" + remembered +
-                                                           "\r\n");
+            gwtest::WriteFile(exe / kSettingsFileName,
+                              "[lastproj]\r\nprojectname=" + remembered + "\r\n");
         CreateAllWindows(exe.Path());
     }
     void TearDown() override { DestroyAllWindows(); }
@@ -162,7 +162,7 @@ TEST_F(MainWindowTest, OpenProjectThroughTheFolderDialog) {
     const auto& shown = prompts.All()[0];
     EXPECT_EQ(shown.kind, gwtest::Shown::Folder);
     EXPECT_EQ(shown.text, "Select directory of project");
-    EXPECT_EQ(shown.extra.toStdString(), exe / "PROJECTS"); // the root
+    EXPECT_EQ(shown.extra.toStdString(), exe / "PROJECTS");  // the root
     EXPECT_EQ(shown.folder.toStdString(), exe / "PROJECTS"); // preselected
     EXPECT_EQ(Caption(), kPrefix + "/Pump");
     EXPECT_EQ(Project.PargenPath, exe / "PROJECTS/Pump/pargen.xml");
@@ -207,10 +207,9 @@ TEST_F(MainWindowTest, EveryStepRefusesWithoutAProject) {
 
     prompts.Clear();
     auto* w = FBrinvaleFirmWare;
-    const QList<QPushButton*> steps = {w->btn_Prm_Gen, w->btn_Sdo,  w->Btn_SetPDO,
-                                       w->btn_Gds,     w->btn_Pdo,  w->btn_Emcy,
-                                       w->btn_Emcy_Wd, w->btn_Info_Pdo, w->CreateBin,
-                                       w->CreateSx};
+    const QList<QPushButton*> steps = {w->btn_Prm_Gen, w->btn_Sdo,  w->Btn_SetPDO,  w->btn_Gds,
+                                       w->btn_Pdo,     w->btn_Emcy, w->btn_Emcy_Wd, w->btn_Info_Pdo,
+                                       w->CreateBin,   w->CreateSx};
     for (QPushButton* b : steps)
         b->click();
     EXPECT_EQ(prompts.Messages(), QStringList(steps.size(), "Project not valid"));
@@ -223,7 +222,8 @@ TEST_F(MainWindowTest, ClosingWithUnwritableSettingsIsReported) {
     std::filesystem::create_directories(exe / kSettingsFileName); // a folder in its place
     FBrinvaleFirmWare->close();
     ASSERT_EQ(prompts.Errors().size(), 1);
-    EXPECT_TRUE(prompts.Errors()[0].contains(kSettingsFileName)) << prompts.Errors()[0].toStdString();
+    EXPECT_TRUE(prompts.Errors()[0].contains(kSettingsFileName))
+        << prompts.Errors()[0].toStdString();
 }
 
 } // namespace

@@ -135,8 +135,8 @@ TEST(CreateProjectFolder, RefusedCreationIsReported) {
     NewProjectResult r = CreateProjectFolder(exe / "PROJECTS", "Pump");
     EXPECT_FALSE(r.created);
     ASSERT_EQ(r.messages.size(), 1u);
-    EXPECT_EQ(r.messages[0].rfind("Unable to create directory '" + exe / "PROJECTS/Pump" + "': ", 0),
-              0u)
+    EXPECT_EQ(
+        r.messages[0].rfind("Unable to create directory '" + exe / "PROJECTS/Pump" + "': ", 0), 0u)
         << r.messages[0];
 }
 

@@ -13,7 +13,9 @@ using gwtest::TempDir;
 
 namespace {
 
-bool RunningAsRoot() { return ::geteuid() == 0; }
+bool RunningAsRoot() {
+    return ::geteuid() == 0;
+}
 
 TEST(WriteFileAtomic, ReplacesAndLeavesNoTemporary) {
     TempDir dir;

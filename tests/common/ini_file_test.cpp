@@ -17,7 +17,8 @@ TEST(IniFile, ReadsRawValues) {
 }
 
 TEST(IniFile, WritingOneKeyKeepsTheRest) {
-    IniFile ini = IniFile::Parse("; note\n[a]\nk=1\n\n[lastproj]\nprojectname=old\nz=9\n[b]\nk=2\n");
+    IniFile ini =
+        IniFile::Parse("; note\n[a]\nk=1\n\n[lastproj]\nprojectname=old\nz=9\n[b]\nk=2\n");
     ini.WriteString("lastproj", "projectname", "/Pump");
     EXPECT_EQ(ini.Text(), "; note\r\n[a]\r\nk=1\r\n\r\n[lastproj]\r\nprojectname=/Pump\r\nz=9\r\n"
                           "[b]\r\nk=2\r\n");

@@ -8,7 +8,7 @@
 #include "gateway/USetPdo.h"
 #include "gateway/USetVar.h"
 #include "gateway/Upargen.h"
-#include "gateway/frame_table.h"
+#include "ui/frame_table.h"
 #include "output/bank_image.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"

@@ -4,7 +4,7 @@
 #include "gateway/USwap.h"
 
 #include "common/file_io.h"
-#include "gateway/frame_table.h"
+#include "ui/frame_table.h"
 #include "gateway_window_fixture.h"
 #include "ui/guard.h"
 

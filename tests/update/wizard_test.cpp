@@ -6,7 +6,7 @@
 #include "update/UBootSer.h"
 #include "update/pty.h"
 #include "update/pty_modem_devices.h"
-#include "update/run_and_wait_qt.h"
+#include "ui/run_and_wait_qt.h"
 
 #include <QApplication>
 #include <QCheckBox>

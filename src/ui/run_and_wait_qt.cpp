@@ -1,4 +1,4 @@
-#include "update/run_and_wait_qt.h"
+#include "ui/run_and_wait_qt.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,4 +1,4 @@
-#include "gateway/frame_table.h"
+#include "ui/frame_table.h"
 
 #include "ui/look.h"
 #include "ui/prompts.h"

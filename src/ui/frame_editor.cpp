@@ -1,0 +1,91 @@
+#include "ui/frame_editor.h"
+
+#include "app/project_globals.h"
+#include "gateway/USwap.h"
+#include "ui/guard.h"
+#include "ui/look.h"
+
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace gw {
+
+namespace {
+
+QPushButton* StripButton(QWidget* strip, const char* name, const char* caption, int x, int w) {
+    auto* b = new QPushButton(caption, strip);
+    b->setObjectName(name);
+    b->setGeometry(x, 8, w, 25);
+    return b;
+}
+
+} // namespace
+
+FrameEditorWindow::FrameEditorWindow(FrameListKind kind, const Look& look, Qt::WindowFlags flags,
+                                     QWidget* parent)
+    : QDialog(parent, flags), kind_(kind) {
+    setObjectName(look.objectName);
+    setWindowTitle(look.caption);
+    setModal(true);
+    ApplyHouseLook(this);
+    resize(look.size);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    sga = new QTableWidget(this);
+    sga->setObjectName("sga");
+    SetupFrameTable(sga, kind, look.columns, look.rowHeight);
+    layout->addWidget(sga);
+
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName("Panel1");
+    Panel1->setFixedHeight(41);
+    Panel1->setAutoFillBackground(true);
+    layout->addWidget(Panel1);
+
+    okButton_ = StripButton(Panel1, look.okName, "OK", 8, 89);
+    cancelButton_ = StripButton(Panel1, look.cancelName, "Cancel", 105, 89);
+    LbButton1 = StripButton(Panel1, "LbButton1", "Create SWAP", 202, 105);
+
+    OnClick(okButton_, this, &FrameEditorWindow::OkClick);
+    OnClick(cancelButton_, this, &FrameEditorWindow::CancelClick);
+    OnClick(LbButton1, this, &FrameEditorWindow::CreateSwapClick);
+}
+
+int FrameEditorWindow::ShowModal() {
+    CentreOnScreen(this);
+    return exec();
+}
+
+void FrameEditorWindow::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    Guarded(this, [this] { FormShow(); });
+}
+
+const std::string& FrameEditorWindow::ListPath() const {
+    return kind_ == FrameListKind::Receive ? Project.SdoPath : Project.PdoPath;
+}
+
+void FrameEditorWindow::FormShow() {
+    ShowFrameDocument(kind_, Project.PargenPath, ListPath(), sga, this, width_);
+}
+
+void FrameEditorWindow::OkClick() {
+    if (!ValidateFrameRows(kind_, sga, width_, this))
+        return;
+    SaveFrameDocument(kind_, TableToGrid(kind_, sga), ListPath());
+    done(QDialog::Accepted);
+}
+
+void FrameEditorWindow::CancelClick() {
+    done(QDialog::Rejected);
+}
+
+void FrameEditorWindow::CreateSwapClick() {
+    EditSwapCell(sga);
+}
+
+} // namespace gw

@@ -1,0 +1,57 @@
+#pragma once
+// What the receive and send frames editors share: the frame table above a strip
+// with OK, Cancel and "Create SWAP", the show that loads the list, OK that
+// checks and saves it, and the swap dialog for the current row. The two windows
+// differ only in their list, their sizes and the names of their controls.
+#include "gateway/frame_list.h"
+#include "ui/frame_table.h"
+
+#include <QDialog>
+
+class QPushButton;
+class QTableWidget;
+class QWidget;
+
+namespace gw {
+
+class FrameEditorWindow : public QDialog {
+    Q_OBJECT
+public:
+    int ShowModal();
+    void FormShow();
+
+    CobIdWidth Width() const { return width_; }
+
+    QTableWidget* sga;
+    QWidget* Panel1;
+    QPushButton* LbButton1; // Create SWAP
+
+protected:
+    struct Look {
+        const char* objectName;
+        const char* caption;
+        QSize size;
+        std::vector<FrameColumnLook> columns;
+        int rowHeight;
+        const char* okName;
+        const char* cancelName;
+    };
+    FrameEditorWindow(FrameListKind kind, const Look& look, Qt::WindowFlags flags, QWidget* parent);
+
+    void OkClick();
+    void CancelClick();
+    void CreateSwapClick();
+
+    void showEvent(QShowEvent* e) override;
+
+    QPushButton* okButton_;
+    QPushButton* cancelButton_;
+
+private:
+    const std::string& ListPath() const;
+
+    FrameListKind kind_;
+    CobIdWidth width_ = CobIdWidth::Bits11;
+};
+
+} // namespace gw

@@ -20,7 +20,7 @@ bool SaveProjCanClose = true;
 TFsaveproj* Fsaveproj = nullptr;
 
 TFsaveproj::TFsaveproj(QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : ModalWindow(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName("Fsaveproj");
     setWindowTitle("New project");
     setModal(true);
@@ -47,16 +47,6 @@ TFsaveproj::TFsaveproj(QWidget* parent)
 
     SaveProjName.clear();
     SaveProjParentDir.clear();
-}
-
-int TFsaveproj::ShowModal() {
-    CentreOnScreen(this);
-    return exec();
-}
-
-void TFsaveproj::showEvent(QShowEvent* e) {
-    FormShow();
-    QDialog::showEvent(e);
 }
 
 void TFsaveproj::FormShow() {

@@ -2,7 +2,7 @@
 // The one-line text dialog: "New project" creates a project folder under
 // PROJECTS; "Edit XML" edits one line of text for the XML window. Also the
 // folder picker the windows share.
-#include <QDialog>
+#include "ui/modal_window.h"
 
 #include <string>
 
@@ -19,14 +19,12 @@ extern std::string SaveProjParentDir;
 extern std::string SaveProjName;
 extern bool SaveProjCanClose;
 
-class TFsaveproj : public QDialog {
+class TFsaveproj : public ModalWindow {
     Q_OBJECT
 public:
     explicit TFsaveproj(QWidget* parent = nullptr);
 
-    int ShowModal();
-
-    void FormShow();
+    void FormShow() override;
     void BitBtn1Click();
     void BitBtn2Click();
     bool FormCloseQuery() const { return SaveProjCanClose; }
@@ -38,9 +36,6 @@ public:
 
     void done(int result) override;
     void reject() override;
-
-protected:
-    void showEvent(QShowEvent* e) override;
 };
 
 extern TFsaveproj* Fsaveproj;

@@ -21,7 +21,7 @@ namespace {
 constexpr int kStripHeight = 41;
 }
 
-TFSELstringhe::TFSELstringhe(QWidget* parent) : QDialog(parent) {
+TFSELstringhe::TFSELstringhe(QWidget* parent) : ModalWindow(parent) {
     setObjectName("FSELstringhe");
     setWindowTitle("Select String");
     ApplyHouseLook(this);
@@ -57,16 +57,6 @@ void TFSELstringhe::resizeEvent(QResizeEvent* e) {
     Label1->adjustSize();
     sg->setColumnWidth(0, 40);
     sg->setColumnWidth(1, std::max(0, sg->width() - 70));
-}
-
-int TFSELstringhe::ShowModal() {
-    CentreOnScreen(this);
-    return exec();
-}
-
-void TFSELstringhe::showEvent(QShowEvent* e) {
-    QDialog::showEvent(e);
-    Guarded(this, [this] { FormShow(); });
 }
 
 void TFSELstringhe::FormShow() {

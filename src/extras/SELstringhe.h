@@ -1,6 +1,6 @@
 #pragma once
 // The string picker: pick one string of an XML strings file by its index.
-#include <QDialog>
+#include "ui/modal_window.h"
 
 #include <string>
 
@@ -19,12 +19,11 @@ inline constexpr int kStringRows = 1000;
 inline constexpr const char* kMsgStringsNotFound = "File strings XML not found";
 inline constexpr const char* kMsgStringsUnreadable = "Error in reading file XML";
 
-class TFSELstringhe : public QDialog {
+class TFSELstringhe : public ModalWindow {
     Q_OBJECT
 public:
     explicit TFSELstringhe(QWidget* parent = nullptr);
-    int ShowModal();
-    void FormShow();
+    void FormShow() override;
     // A cell of string row `row` (0-based: the string's index) was selected.
     void sgSelectCell(int row);
 
@@ -34,7 +33,6 @@ public:
     QLabel* Label1;
 
 protected:
-    void showEvent(QShowEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 };
 

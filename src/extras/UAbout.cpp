@@ -65,7 +65,7 @@ ClickableLabel* Link(QWidget* parent, const char* name, const char* text, int x,
 
 } // namespace
 
-TFAbout::TFAbout(QWidget* parent) : QDialog(parent, Qt::Tool) {
+TFAbout::TFAbout(QWidget* parent) : ModalWindow(parent, Qt::Tool) {
     setObjectName("FAbout");
     setWindowTitle("About...");
     ApplyHouseLook(this);
@@ -101,11 +101,6 @@ TFAbout::TFAbout(QWidget* parent) : QDialog(parent, Qt::Tool) {
     connect(Label4, &ClickableLabel::clicked, this, home);
     connect(Label5, &ClickableLabel::clicked, this,
             [] { OpenExternal(QStringLiteral("mailto:") + QString::fromUtf8(maker::kEmail)); });
-}
-
-int TFAbout::ShowModal() {
-    CentreOnScreen(this);
-    return exec();
 }
 
 } // namespace gw

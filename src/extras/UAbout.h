@@ -1,6 +1,6 @@
 #pragma once
 // The about box: product, version, document code and the maker's addresses.
-#include <QDialog>
+#include "ui/modal_window.h"
 
 class QLabel;
 class QPushButton;
@@ -9,11 +9,10 @@ namespace gw {
 
 class ClickableLabel;
 
-class TFAbout : public QDialog {
+class TFAbout : public ModalWindow {
     Q_OBJECT
 public:
     explicit TFAbout(QWidget* parent = nullptr);
-    int ShowModal();
 
     ClickableLabel* Image2;
     QLabel* Label1;

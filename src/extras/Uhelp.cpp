@@ -17,7 +17,7 @@ std::string HelpFilePath(const std::string& exeDir) {
     return JoinPath(exeDir, "help" + std::to_string(ProductVariant) + ".dat");
 }
 
-TFHelp::TFHelp(QWidget* parent) : QDialog(parent) {
+TFHelp::TFHelp(QWidget* parent) : ModalWindow(parent) {
     setObjectName("FHelp");
     setWindowTitle("Help");
     resize(492, 397);
@@ -35,16 +35,6 @@ TFHelp::TFHelp(QWidget* parent) : QDialog(parent) {
     p.setColor(QPalette::Text, kText);
     RichEdit1->setPalette(p);
     layout->addWidget(RichEdit1);
-}
-
-int TFHelp::ShowModal() {
-    CentreOnScreen(this);
-    return exec();
-}
-
-void TFHelp::showEvent(QShowEvent* e) {
-    QDialog::showEvent(e);
-    Guarded(this, [this] { FormShow(); });
 }
 
 void TFHelp::FormShow() {

@@ -1,6 +1,6 @@
 #pragma once
 // The help window: shows the help text delivered beside the program.
-#include <QDialog>
+#include "ui/modal_window.h"
 
 #include <string>
 
@@ -16,17 +16,13 @@ inline constexpr const char* kMsgHelpUnreadable = "Impossible to read file Help"
 // ExeDir/help<ProductVariant>.dat
 std::string HelpFilePath(const std::string& exeDir);
 
-class TFHelp : public QDialog {
+class TFHelp : public ModalWindow {
     Q_OBJECT
 public:
     explicit TFHelp(QWidget* parent = nullptr);
-    int ShowModal();
-    void FormShow();
+    void FormShow() override;
 
     QTextEdit* RichEdit1;
-
-protected:
-    void showEvent(QShowEvent* e) override;
 };
 
 extern TFHelp* FHelp;

@@ -1,7 +1,7 @@
 #include "gateway/USwap.h"
 
-#include "ui/frame_table.h"
 #include "gateway/swap_mask.h"
+#include "ui/frame_table.h"
 #include "ui/guard.h"
 #include "ui/look.h"
 
@@ -41,8 +41,8 @@ void SetTextColour(QLabel* label, const QColor& colour) {
 } // namespace
 
 TFSwap::TFSwap(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+    : ModalWindow(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
     setObjectName("FSwap");
     setWindowTitle("Byte Swap");
     setModal(true);
@@ -113,16 +113,6 @@ std::array<QLabel*, 8> TFSwap::StateLabels() const {
 std::array<QToolButton*, 8> TFSwap::Buttons() const {
     return {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4,
             SpeedButton5, SpeedButton6, SpeedButton7, SpeedButton8};
-}
-
-int TFSwap::ShowModal() {
-    CentreOnScreen(this);
-    return exec();
-}
-
-void TFSwap::showEvent(QShowEvent* e) {
-    Guarded(this, [this] { FormShow(); });
-    QDialog::showEvent(e);
 }
 
 void TFSwap::FormShow() {

@@ -1,7 +1,7 @@
 #pragma once
 // The byte swap dialog: eight toggle buttons set which neighbouring data bytes
 // of a frame are swapped as a group; labels show each byte's role.
-#include <QDialog>
+#include "ui/modal_window.h"
 
 #include <array>
 #include <cstdint>
@@ -13,14 +13,12 @@ class QToolButton;
 
 namespace gw {
 
-class TFSwap : public QDialog {
+class TFSwap : public ModalWindow {
     Q_OBJECT
 public:
     explicit TFSwap(QWidget* parent = nullptr);
 
-    int ShowModal();
-
-    void FormShow();
+    void FormShow() override;
     // Every one of the eight buttons lands here.
     void SpeedButton1Click(QToolButton* sender);
     // Labels, value text and buttons from the mask.
@@ -54,9 +52,6 @@ public:
     // Label9..Label16 and SpeedButton1..SpeedButton8 in byte order.
     std::array<QLabel*, 8> StateLabels() const;
     std::array<QToolButton*, 8> Buttons() const;
-
-protected:
-    void showEvent(QShowEvent* e) override;
 };
 
 extern TFSwap* FSwap;

@@ -34,7 +34,7 @@ QLabel* Caption(QWidget* parent, const char* text, int x, int y) {
 } // namespace
 
 TFpargen::TFpargen(QWidget* parent)
-    : QDialog(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : ModalWindow(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName("Fpargen");
     setWindowTitle("SET COMMUNICATION");
     setModal(true);
@@ -83,16 +83,6 @@ TFpargen::TFpargen(QWidget* parent)
     OnClick(bitbtn2, this, &TFpargen::BitBtn2Click);
 
     ShowFields(PargenFields{});
-}
-
-int TFpargen::ShowModal() {
-    CentreOnScreen(this);
-    return exec();
-}
-
-void TFpargen::showEvent(QShowEvent* e) {
-    QDialog::showEvent(e);
-    Guarded(this, [this] { FormShow(); });
 }
 
 void TFpargen::FormShow() {

@@ -3,7 +3,7 @@
 // send mode and times, PROFIBUS address, kept in pargen.xml.
 #include "gateway/pargen.h"
 
-#include <QDialog>
+#include "ui/modal_window.h"
 
 class QCheckBox;
 class QComboBox;
@@ -15,14 +15,12 @@ class QRadioButton;
 
 namespace gw {
 
-class TFpargen : public QDialog {
+class TFpargen : public ModalWindow {
     Q_OBJECT
 public:
     explicit TFpargen(QWidget* parent = nullptr);
 
-    int ShowModal();
-
-    void FormShow();
+    void FormShow() override;
     void BitBtn1Click(); // OK
     void BitBtn2Click(); // Cancel
     // The three numeric fields in range; shows the first failure in an error box.
@@ -49,9 +47,6 @@ public:
     QCheckBox* CB_GDS;
     QPushButton* bitbtn1;
     QPushButton* bitbtn2;
-
-protected:
-    void showEvent(QShowEvent* e) override;
 };
 
 extern TFpargen* Fpargen;

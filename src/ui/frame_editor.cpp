@@ -24,7 +24,7 @@ QPushButton* StripButton(QWidget* strip, const char* name, const char* caption, 
 
 FrameEditorWindow::FrameEditorWindow(FrameListKind kind, const Look& look, Qt::WindowFlags flags,
                                      QWidget* parent)
-    : QDialog(parent, flags), kind_(kind) {
+    : ModalWindow(parent, flags), kind_(kind) {
     setObjectName(look.objectName);
     setWindowTitle(look.caption);
     setModal(true);
@@ -53,16 +53,6 @@ FrameEditorWindow::FrameEditorWindow(FrameListKind kind, const Look& look, Qt::W
     OnClick(okButton_, this, &FrameEditorWindow::OkClick);
     OnClick(cancelButton_, this, &FrameEditorWindow::CancelClick);
     OnClick(LbButton1, this, &FrameEditorWindow::CreateSwapClick);
-}
-
-int FrameEditorWindow::ShowModal() {
-    CentreOnScreen(this);
-    return exec();
-}
-
-void FrameEditorWindow::showEvent(QShowEvent* e) {
-    QDialog::showEvent(e);
-    Guarded(this, [this] { FormShow(); });
 }
 
 const std::string& FrameEditorWindow::ListPath() const {

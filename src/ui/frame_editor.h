@@ -6,7 +6,7 @@
 #include "gateway/frame_list.h"
 #include "ui/frame_table.h"
 
-#include <QDialog>
+#include "ui/modal_window.h"
 
 class QPushButton;
 class QTableWidget;
@@ -14,11 +14,10 @@ class QWidget;
 
 namespace gw {
 
-class FrameEditorWindow : public QDialog {
+class FrameEditorWindow : public ModalWindow {
     Q_OBJECT
 public:
-    int ShowModal();
-    void FormShow();
+    void FormShow() override;
 
     CobIdWidth Width() const { return width_; }
 
@@ -41,8 +40,6 @@ protected:
     void OkClick();
     void CancelClick();
     void CreateSwapClick();
-
-    void showEvent(QShowEvent* e) override;
 
     QPushButton* okButton_;
     QPushButton* cancelButton_;

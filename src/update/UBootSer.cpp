@@ -4,8 +4,8 @@
 #include "ui/guard.h"
 #include "ui/look.h"
 #include "ui/prompts.h"
-#include "update/CommInt_qt.h"
 #include "ui/run_and_wait_qt.h"
+#include "update/CommInt_qt.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -46,8 +46,8 @@ QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text, int x,
 } // namespace
 
 TFBootSer::TFBootSer(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint) {
+    : ModalWindow(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowCloseButtonHint) {
     setObjectName("FBootSer");
     setWindowTitle("Update Firmware from Serial (RS232)");
     setModal(true);
@@ -90,16 +90,6 @@ TFBootSer::TFBootSer(QWidget* parent)
     OnClick(LbButton2, this, &TFBootSer::LbButton2Click);
     OnClick(LbButton3, this, &TFBootSer::LbButton3Click);
     OnClick(LbButton4, this, &TFBootSer::LbButton4Click);
-}
-
-int TFBootSer::ShowModal() {
-    CentreOnScreen(this);
-    return exec();
-}
-
-void TFBootSer::showEvent(QShowEvent* e) {
-    QDialog::showEvent(e);
-    Guarded(this, [this] { FormShow(); });
 }
 
 void TFBootSer::RefreshPortList() {

@@ -4,7 +4,7 @@
 #include "update/CommInt.h"
 #include "update/run_and_wait.h"
 
-#include <QDialog>
+#include "ui/modal_window.h"
 
 #include <string>
 
@@ -19,14 +19,12 @@ namespace gw {
 inline constexpr const char* kMsgComPortCannotOpen = "Error!! Com Port cannot be open.";
 inline constexpr const char* kMsgSelectOnePort = "Select one port.";
 
-class TFBootSer : public QDialog {
+class TFBootSer : public ModalWindow {
     Q_OBJECT
 public:
     explicit TFBootSer(QWidget* parent = nullptr);
 
-    int ShowModal();
-
-    void FormShow();
+    void FormShow() override;
     void LbButton1Click(); // Connect
     void LbButton2Click(); // Next
     void LbButton3Click(); // Cancel
@@ -64,9 +62,6 @@ public:
     QPushButton* LbButton4;
 
     void done(int result) override;
-
-protected:
-    void showEvent(QShowEvent* e) override;
 
 private:
     void RefreshPortList();

@@ -4,8 +4,8 @@
 #include "gateway/USwap.h"
 
 #include "common/file_io.h"
-#include "ui/frame_table.h"
 #include "gateway_window_fixture.h"
+#include "ui/frame_table.h"
 #include "ui/guard.h"
 
 #include <QHeaderView>

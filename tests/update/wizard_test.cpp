@@ -3,10 +3,10 @@
 #include "app/project_globals.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
+#include "ui/run_and_wait_qt.h"
 #include "update/UBootSer.h"
 #include "update/pty.h"
 #include "update/pty_modem_devices.h"
-#include "ui/run_and_wait_qt.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,5 +1,6 @@
 // The serial component against a device in memory: what it asks of the device,
 // how it hands line events over, and how it stops.
+#include "update/comm_error.h"
 #include "update/fake_comm_device.h"
 
 #include <gtest/gtest.h>
@@ -22,16 +23,7 @@ struct FakeComm : ::testing::Test {
     gwtest::FakeCommDevice& Device() { return *devices->last; }
 };
 
-std::string ErrorOf(const std::function<void()>& action, int* code = nullptr) {
-    try {
-        action();
-    } catch (const ECommError& e) {
-        if (code)
-            *code = e.ErrorCode;
-        return e.what();
-    }
-    return "(no error)";
-}
+using gwtest::ErrorOf;
 
 TEST_F(FakeComm, DefaultsAreThePublishedOnes) {
     EXPECT_EQ(comm.DeviceName(), "Com2");

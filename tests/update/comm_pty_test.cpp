@@ -2,6 +2,7 @@
 // what it opens, what reaches the line settings, and the errors it raises.
 #include "support/temp_dir.h"
 #include "update/CommInt.h"
+#include "update/comm_error.h"
 #include "update/pty.h"
 
 #include <gtest/gtest.h>
@@ -22,16 +23,7 @@ namespace {
 
 using gwtest::Pty;
 
-std::string ErrorOf(const std::function<void()>& action, int* code = nullptr) {
-    try {
-        action();
-    } catch (const ECommError& e) {
-        if (code)
-            *code = e.ErrorCode;
-        return e.what();
-    }
-    return "(no error)";
-}
+using gwtest::ErrorOf;
 
 struct LineCase {
     TBaudrate baud;

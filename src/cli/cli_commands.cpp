@@ -1,5 +1,6 @@
 #include "cli/cli_commands.h"
 
+#include "cli/cli_xml_tree.h"
 #include "common/file_io.h"
 #include "gateway/frame_list.h"
 #include "gateway/pargen.h"
@@ -24,6 +25,7 @@ const char* const kGeneralUsage =
     "  gsd PROJECT_DIR -o FILE      write the GSD file\n"
     "  check PROJECT_DIR            check a project as the editors do\n"
     "  dump-bank FILE               show a configuration image as text\n"
+    "  xml-tree FILE                show an XML file as the XML window's tree\n"
     "\n"
     "sw40931-cli COMMAND --help describes a command.\n"
     "Exit status: 0 success, 1 invalid project or image, 2 usage error.\n";
@@ -55,6 +57,14 @@ const char* const kDumpUsage =
     "\n"
     "Shows the configuration image FILE as text: the header offsets, one line per\n"
     "frame record and the parameter block.\n";
+
+const char* const kXmlTreeUsage =
+    "Usage: sw40931-cli xml-tree FILE\n"
+    "\n"
+    "Reads the XML file FILE with the XML window's reader and prints its tree as\n"
+    "the window shows it: one node a line, indented by two blanks a level, the\n"
+    "first line \"File: \" and the file's name. On a reader error the window's\n"
+    "error text goes to standard error and the exit status is 1.\n";
 
 // What a command was given: its positional arguments and its -o value.
 struct Arguments {
@@ -216,6 +226,11 @@ int DumpBank(const Arguments& a, std::ostream& out, std::ostream&) {
     return kExitOk;
 }
 
+int XmlTree(const Arguments& a, std::ostream& out, std::ostream& err) {
+    ExpectOne(a, "FILE");
+    return PrintXmlTreeOfFile(a.positional[0], out, err);
+}
+
 struct Command {
     const char* name;
     const char* usage;
@@ -228,6 +243,7 @@ const Command kCommands[] = {
     {"gsd", kGsdUsage, true, Gsd},
     {"check", kCheckUsage, false, Check},
     {"dump-bank", kDumpUsage, false, DumpBank},
+    {"xml-tree", kXmlTreeUsage, false, XmlTree},
 };
 
 } // namespace

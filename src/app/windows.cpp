@@ -4,6 +4,7 @@
 #include "app/Unewp.h"
 #include "extras/SELstringhe.h"
 #include "extras/UAbout.h"
+#include "extras/UXML.h"
 #include "extras/Uhelp.h"
 #include "gateway/USetPdo.h"
 #include "gateway/USetVar.h"
@@ -21,6 +22,7 @@ void CreateAllWindows(const std::string& exeDir) {
     FAbout = new TFAbout(owner);
     FSELstringhe = new TFSELstringhe(owner);
     Fpargen = new TFpargen(owner);
+    FXML = new TFXML(owner);
     FSetVar = new TFSetVar(owner);
     FSetPdo = new TFSetPdo(owner);
     FBootSer = new TFBootSer(owner);
@@ -36,6 +38,7 @@ void DestroyAllWindows() {
     FAbout = nullptr;
     FSELstringhe = nullptr;
     Fpargen = nullptr;
+    FXML = nullptr;
     FSetVar = nullptr;
     FSetPdo = nullptr;
     FBootSer = nullptr;

@@ -4,14 +4,28 @@
 
 #include <filesystem>
 #include <ostream>
+#include <type_traits>
 #include <utility>
 
 namespace gw {
 
+namespace {
+
+// True when freeing the node's children would go more than one level down.
+bool HasGrandchildren(const TXMLNode& n) {
+    for (const TXMLNode& c : n.children)
+        if (!c.children.empty())
+            return true;
+    return false;
+}
+
+} // namespace
+
 TXMLNode::~TXMLNode() {
     // A deeply nested document would overflow the stack if each level freed the
-    // next; hand the levels to a work list instead.
-    if (children.empty())
+    // next; levels below the next one go through a work list instead. Nodes
+    // whose children are leaves (most of them) free themselves directly.
+    if (!HasGrandchildren(*this))
         return;
     std::vector<std::vector<TXMLNode>> pending;
     pending.push_back(std::move(children));
@@ -19,7 +33,7 @@ TXMLNode::~TXMLNode() {
         std::vector<TXMLNode> level = std::move(pending.back());
         pending.pop_back();
         for (TXMLNode& n : level)
-            if (!n.children.empty())
+            if (HasGrandchildren(n))
                 pending.push_back(std::move(n.children));
     }
 }
@@ -175,6 +189,22 @@ private:
         r_.ReleaseState(m.state);
     }
     void Release(const Mark& m) { r_.ReleaseState(m.state); }
+
+    // The reader over text in memory lets runs of plain characters be taken
+    // at once; any other reader goes character by character.
+    static constexpr bool kScan = std::is_same_v<Reader, TXMLStringReader>;
+
+    // Appends the run of characters from the current one up to (not
+    // including) the first for which `stop` holds, and moves past it.
+    template <class Stop> void TakeRun(std::string& out, Stop stop) {
+        const std::string_view rest = r_.Rest();
+        std::size_t n = 0;
+        while (n < rest.size() && !stop(rest[n]))
+            ++n;
+        out.append(rest.data(), n);
+        c_ = r_.Skip(n);
+        past_ = r_.PastEnd();
+    }
     bool AtDataEnd() const { return c_ == 0 && past_; }
 
     // Consumes `literal` when it stands here; otherwise stays put.
@@ -206,7 +236,9 @@ private:
         if (!IsNameStart(c_))
             return name;
         for (;;) {
-            if (IsNameChar(c_)) {
+            if constexpr (kScan)
+                TakeRun(name, [](char ch) { return !IsNameChar(ch); });
+            if (IsNameChar(c_) && !AtDataEnd()) {
                 name.push_back(c_);
                 Next();
             } else if (c_ == static_cast<char>(0xC2)) {
@@ -256,7 +288,7 @@ private:
             }
             if (!(space && IsNameStart(c_)))
                 Fail(kDeclNotTerminated);
-            decl.children.push_back(Attribute());
+            Attribute(decl.children.emplace_back(TXMLNode::Attribute));
         }
         doc.children.push_back(std::move(decl));
     }
@@ -338,9 +370,8 @@ private:
     }
 
     // At a name start: name, optional whitespace, "=", optional whitespace and
-    // a quoted value.
-    TXMLNode Attribute() {
-        TXMLNode a(TXMLNode::Attribute);
+    // a quoted value, read into `a` where it stands in its list.
+    void Attribute(TXMLNode& a) {
         a.name = Name();
         SkipWhitespace();
         if (c_ != '=')
@@ -352,9 +383,12 @@ private:
         const char quote = c_;
         Next();
         for (;;) {
+            if constexpr (kScan)
+                TakeRun(a.value,
+                        [quote](char ch) { return ch == quote || ch == '<' || ch == '&'; });
             if (c_ == quote) {
                 Next();
-                return a;
+                return;
             }
             if (c_ == '<')
                 Fail(kLtInAttribute);
@@ -369,9 +403,9 @@ private:
         }
     }
 
-    // At a name start after "<": the name and attributes up to ">" or "/>".
-    // True for an empty element.
-    bool StartTag(TXMLNode& e) {
+    // At a name start after "<": the name, then the attributes up to ">" or
+    // "/>" appended to `attributes`. True for an empty element.
+    bool StartTag(TXMLNode& e, std::vector<TXMLNode>& attributes) {
         e.name = Name();
         for (;;) {
             const bool space = SkipWhitespace();
@@ -388,7 +422,7 @@ private:
             }
             if (!(space && IsNameStart(c_)))
                 Fail(kTagNotTerminated);
-            e.children.push_back(Attribute());
+            Attribute(attributes.emplace_back(TXMLNode::Attribute));
         }
     }
 
@@ -396,6 +430,13 @@ private:
     void CharData(std::string& value) {
         int brackets = 0;
         for (;;) {
+            if constexpr (kScan) {
+                // A run without "]" or ">" cannot hold "]]>".
+                const std::size_t before = value.size();
+                TakeRun(value, [](char ch) { return ch == '<' || ch == '&' || ch == ']' || ch == '>'; });
+                if (value.size() != before)
+                    brackets = 0;
+            }
             if (c_ == '<' || c_ == '&' || AtDataEnd())
                 return;
             if (c_ == '>' && brackets >= 2)
@@ -422,20 +463,47 @@ private:
         }
     }
 
-    // At "<" and a name: the root element with everything inside it.
+    // Moves the children an element collected in `pending` (from `first` on)
+    // into it, in one allocation.
+    static void Adopt(TXMLNode& e, std::vector<TXMLNode>& pending, std::size_t first) {
+        if (first == pending.size())
+            return;
+        e.children.reserve(pending.size() - first);
+        for (std::size_t i = first; i < pending.size(); ++i)
+            e.children.push_back(std::move(pending[i]));
+        pending.resize(first);
+    }
+
+    // At "<" and a name: the root element with everything inside it. The
+    // children of the open elements wait in one list, so each element's list
+    // is allocated once, at its exact size.
     void Elements(TXMLNode& doc) {
-        std::vector<TXMLNode> open;
-        const auto startChild = [&](TXMLNode& parent) {
-            TXMLNode e(TXMLNode::Element);
-            if (StartTag(e))
-                parent.children.push_back(std::move(e));
+        struct Open {
+            TXMLNode node;
+            std::size_t first; // its first child in `pending`
+        };
+        std::vector<Open> open;
+        std::vector<TXMLNode> pending;
+        const auto finished = [&](TXMLNode&& e) {
+            if (open.empty())
+                doc.children.push_back(std::move(e));
             else
-                open.push_back(std::move(e));
+                pending.push_back(std::move(e));
+        };
+        const auto startChild = [&] {
+            TXMLNode e(TXMLNode::Element);
+            const std::size_t first = pending.size();
+            if (StartTag(e, pending)) {
+                Adopt(e, pending, first);
+                finished(std::move(e));
+            } else {
+                open.push_back({std::move(e), first});
+            }
         };
         Next(); // the "<"
-        startChild(doc);
+        startChild();
         while (!open.empty()) {
-            TXMLNode& e = open.back();
+            TXMLNode& e = open.back().node;
             if (c_ == '&') {
                 Reference(e.value);
                 continue;
@@ -461,25 +529,26 @@ private:
             } else if (c_ == '?') {
                 Release(m);
                 Next();
-                e.children.push_back(ProcessingInstruction());
+                pending.push_back(ProcessingInstruction());
             } else if (IsNameStart(c_)) {
                 Release(m);
-                startChild(e);
+                startChild();
             } else if (c_ == '/') {
                 Release(m);
                 Next();
                 const std::string name = Name();
                 if (name != e.name)
-                    Fail("End tag name \"" + name + "\" does not match start tag name \"" + e.name +
-                         "\"");
+                    Fail("End tag name \"" + name + "\" does not match start tag name \"" +
+                         e.name + "\"");
                 SkipWhitespace();
                 if (c_ != '>')
                     Fail(kEndTagMissing);
                 Next();
                 TrimWhitespace(e.value);
+                Adopt(e, pending, open.back().first);
                 TXMLNode done = std::move(e);
                 open.pop_back();
-                (open.empty() ? doc : open.back()).children.push_back(std::move(done));
+                finished(std::move(done));
             } else {
                 Fail("No ending tag for " + e.name);
             }

@@ -95,6 +95,21 @@ public:
 
     std::size_t Position() const { return position_; }
 
+    // For a parser that scans ahead: the text from the current character on
+    // (empty before the first read and past the end), and a jump of `n`
+    // characters, as `n` calls of ReadChar would go.
+    std::string_view Rest() const {
+        return position_ >= 1 && position_ <= text_.size() ? text_.substr(position_ - 1)
+                                                           : std::string_view();
+    }
+    char Skip(std::size_t n) {
+        if (n == 0)
+            return current_;
+        position_ += n - 1;
+        return ReadChar();
+    }
+    bool PastEnd() const { return position_ > text_.size(); }
+
 private:
     std::string_view text_;
     std::size_t position_ = 0; // 1-based; 0 before the first read

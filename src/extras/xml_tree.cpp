@@ -23,9 +23,9 @@ XmlTree::Item::~Item() {
     }
 }
 
-XmlTree::XmlTree(TXMLNode document) : document_(std::move(document)) {
-    top_ = std::make_unique<Item>();
-    top_->node = &document_;
+XmlTree::XmlTree(TXMLNode document)
+    : document_(std::make_unique<TXMLNode>(std::move(document))), top_(std::make_unique<Item>()) {
+    top_->node = document_.get();
 }
 
 XmlTree::Item& XmlTree::Child(Item& item, std::size_t row) {

@@ -49,7 +49,7 @@ public:
     void SetText(const Item& item, std::string text);
 
 private:
-    TXMLNode document_;
+    std::unique_ptr<TXMLNode> document_; // items point into it: it must not move
     std::unique_ptr<Item> top_;
     std::unordered_map<const Item*, std::string> edited_;
 };

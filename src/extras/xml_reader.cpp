@@ -403,10 +403,31 @@ private:
         }
     }
 
+    // How many attributes the start tag at hand holds, to size its list once.
+    std::size_t AttributesAhead() {
+        std::size_t n = 0;
+        char quote = 0;
+        for (char ch : r_.Rest()) {
+            if (quote) {
+                if (ch == quote)
+                    quote = 0;
+            } else if (ch == '"' || ch == '\'') {
+                quote = ch;
+            } else if (ch == '=') {
+                ++n;
+            } else if (ch == '>') {
+                break;
+            }
+        }
+        return n;
+    }
+
     // At a name start after "<": the name, then the attributes up to ">" or
-    // "/>" appended to `attributes`. True for an empty element.
-    bool StartTag(TXMLNode& e, std::vector<TXMLNode>& attributes) {
+    // "/>". True for an empty element.
+    bool StartTag(TXMLNode& e) {
         e.name = Name();
+        if constexpr (kScan)
+            e.children.reserve(AttributesAhead());
         for (;;) {
             const bool space = SkipWhitespace();
             if (c_ == '/') {
@@ -422,7 +443,7 @@ private:
             }
             if (!(space && IsNameStart(c_)))
                 Fail(kTagNotTerminated);
-            Attribute(attributes.emplace_back(TXMLNode::Attribute));
+            Attribute(e.children.emplace_back(TXMLNode::Attribute));
         }
     }
 
@@ -433,7 +454,8 @@ private:
             if constexpr (kScan) {
                 // A run without "]" or ">" cannot hold "]]>".
                 const std::size_t before = value.size();
-                TakeRun(value, [](char ch) { return ch == '<' || ch == '&' || ch == ']' || ch == '>'; });
+                TakeRun(value,
+                        [](char ch) { return ch == '<' || ch == '&' || ch == ']' || ch == '>'; });
                 if (value.size() != before)
                     brackets = 0;
             }
@@ -463,47 +485,20 @@ private:
         }
     }
 
-    // Moves the children an element collected in `pending` (from `first` on)
-    // into it, in one allocation.
-    static void Adopt(TXMLNode& e, std::vector<TXMLNode>& pending, std::size_t first) {
-        if (first == pending.size())
-            return;
-        e.children.reserve(pending.size() - first);
-        for (std::size_t i = first; i < pending.size(); ++i)
-            e.children.push_back(std::move(pending[i]));
-        pending.resize(first);
-    }
-
-    // At "<" and a name: the root element with everything inside it. The
-    // children of the open elements wait in one list, so each element's list
-    // is allocated once, at its exact size.
+    // At "<" and a name: the root element with everything inside it, built
+    // where it stands. An open element's address holds: only its parent's list
+    // could move it, and that list grows only after the element is closed.
     void Elements(TXMLNode& doc) {
-        struct Open {
-            TXMLNode node;
-            std::size_t first; // its first child in `pending`
-        };
-        std::vector<Open> open;
-        std::vector<TXMLNode> pending;
-        const auto finished = [&](TXMLNode&& e) {
-            if (open.empty())
-                doc.children.push_back(std::move(e));
-            else
-                pending.push_back(std::move(e));
-        };
-        const auto startChild = [&] {
-            TXMLNode e(TXMLNode::Element);
-            const std::size_t first = pending.size();
-            if (StartTag(e, pending)) {
-                Adopt(e, pending, first);
-                finished(std::move(e));
-            } else {
-                open.push_back({std::move(e), first});
-            }
+        std::vector<TXMLNode*> open;
+        const auto startChild = [&](TXMLNode& parent) {
+            TXMLNode& e = parent.children.emplace_back(TXMLNode::Element);
+            if (!StartTag(e))
+                open.push_back(&e);
         };
         Next(); // the "<"
-        startChild();
+        startChild(doc);
         while (!open.empty()) {
-            TXMLNode& e = open.back().node;
+            TXMLNode& e = *open.back();
             if (c_ == '&') {
                 Reference(e.value);
                 continue;
@@ -529,26 +524,23 @@ private:
             } else if (c_ == '?') {
                 Release(m);
                 Next();
-                pending.push_back(ProcessingInstruction());
+                e.children.push_back(ProcessingInstruction());
             } else if (IsNameStart(c_)) {
                 Release(m);
-                startChild();
+                startChild(e);
             } else if (c_ == '/') {
                 Release(m);
                 Next();
                 const std::string name = Name();
                 if (name != e.name)
-                    Fail("End tag name \"" + name + "\" does not match start tag name \"" +
-                         e.name + "\"");
+                    Fail("End tag name \"" + name + "\" does not match start tag name \"" + e.name +
+                         "\"");
                 SkipWhitespace();
                 if (c_ != '>')
                     Fail(kEndTagMissing);
                 Next();
                 TrimWhitespace(e.value);
-                Adopt(e, pending, open.back().first);
-                TXMLNode done = std::move(e);
                 open.pop_back();
-                finished(std::move(done));
             } else {
                 Fail("No ending tag for " + e.name);
             }

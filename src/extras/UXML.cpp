@@ -12,8 +12,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTreeView>
+
+#include <memory>
 
 static void InitXmlImages() {
     Q_INIT_RESOURCE(xml_images);
@@ -124,6 +127,8 @@ constexpr int kButtonHeight = 25;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonTop = 8;
 constexpr int kTreeTop = kButtonTop + kButtonHeight + 8;
+// Trees up to this many nodes expand at once without a note.
+constexpr std::size_t kQuietExpand = 50000;
 
 // A button that stays disabled while its action runs, also when it fails.
 class DisabledWhileRunning {
@@ -203,8 +208,22 @@ void TFXML::btnFullExpandClick() {
     if (model_->Tree().Empty())
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    model_->Tree().MakeAll();
+    const std::size_t items = model_->Tree().MakeAll();
+    // The view lays out every row in one go; on a large document that takes a
+    // noticeable moment, so say what is happening rather than seem to hang.
+    std::unique_ptr<QProgressDialog> note;
+    if (items > kQuietExpand) {
+        note = std::make_unique<QProgressDialog>(
+            QString("Expanding %L1 nodes...").arg(static_cast<qulonglong>(items)), QString(), 0, 0,
+            this);
+        note->setWindowTitle(windowTitle());
+        note->setMinimumDuration(0);
+        note->setWindowModality(Qt::WindowModal);
+        note->show();
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
     TvXml->expandAll();
+    note.reset();
     QApplication::restoreOverrideCursor();
 }
 

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -334,6 +335,19 @@ TEST_F(XmlWindow, PictureOfAnExpandedDocument) {
     Select(At({0, 1, 2}));
     QApplication::processEvents();
     EXPECT_TRUE(w.grab().save(out + "/xml_window.png"));
+
+    // A large tree: the note shown while the view lays out every row.
+    std::string rows = "<rows>";
+    for (int i = 0; i < 10000; ++i)
+        rows += "<row a=\"1\" b=\"2\" c=\"3\" d=\"4\" e=\"5\"/>";
+    WriteFile(source / "large.xml", rows + "</rows>");
+    Open(source / "large.xml");
+    QTimer::singleShot(0, [&] {
+        auto* note = w.findChild<QProgressDialog*>();
+        ASSERT_NE(note, nullptr);
+        EXPECT_TRUE(note->grab().save(out + "/xml_window_expanding.png"));
+    });
+    w.btnFullExpand->click();
     w.hide();
 }
 

@@ -11,35 +11,6 @@ namespace gw {
 
 namespace {
 
-// True when freeing the node's children would go more than one level down.
-bool HasGrandchildren(const TXMLNode& n) {
-    for (const TXMLNode& c : n.children)
-        if (!c.children.empty())
-            return true;
-    return false;
-}
-
-} // namespace
-
-TXMLNode::~TXMLNode() {
-    // A deeply nested document would overflow the stack if each level freed the
-    // next; levels below the next one go through a work list instead. Nodes
-    // whose children are leaves (most of them) free themselves directly.
-    if (!HasGrandchildren(*this))
-        return;
-    std::vector<std::vector<TXMLNode>> pending;
-    pending.push_back(std::move(children));
-    while (!pending.empty()) {
-        std::vector<TXMLNode> level = std::move(pending.back());
-        pending.pop_back();
-        for (TXMLNode& n : level)
-            if (HasGrandchildren(n))
-                pending.push_back(std::move(n.children));
-    }
-}
-
-namespace {
-
 const char* const kUnexpectedEnd = "Unexpected end of data";
 const char* const kMissingElement = "Missing element";
 const char* const kDocType = "DocTypeDecl parsing not yet implemented";
@@ -51,7 +22,6 @@ const char* const kLtInAttribute = "Invalid character \"<\" in attribute value";
 const char* const kCDataEnd = "Character data cannot contain \"]]>\"";
 const char* const kCommentEnd = "Comments cannot end in \"--->\"";
 const char* const kPiName = "Processing instruction does not contain valid name";
-const char* const kPiReserved = "Processing instruction cannot have the reserved name \"xml\"";
 const char* const kPiUnterminated = "Unterminated processing instruction";
 const char* const kUnrecognizedReference = "Unrecognized reference";
 
@@ -336,7 +306,7 @@ private:
         if (pi.name.empty())
             Fail(kPiName);
         if (IsReservedXmlName(pi.name))
-            Fail(kPiReserved);
+            Fail(kMsgReservedPiName);
         SkipWhitespace();
         for (;;) {
             if (AtDataEnd())

@@ -9,9 +9,38 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace gw {
+
+namespace detail {
+
+// Frees the levels of a tree below `children` through a work list instead of
+// recursion, so a deeply nested document cannot overflow the stack. Nodes
+// whose children are all leaves (most of them) are freed directly.
+template <class Node> bool HasGrandchildren(const std::vector<Node>& children) {
+    for (const Node& c : children)
+        if (!c.children.empty())
+            return true;
+    return false;
+}
+
+template <class Node> void FreeLevels(std::vector<Node>& children) {
+    if (!HasGrandchildren(children))
+        return;
+    std::vector<std::vector<Node>> pending;
+    pending.push_back(std::move(children));
+    while (!pending.empty()) {
+        std::vector<Node> level = std::move(pending.back());
+        pending.pop_back();
+        for (Node& n : level)
+            if (HasGrandchildren(n.children))
+                pending.push_back(std::move(n.children));
+    }
+}
+
+} // namespace detail
 
 // A parsed node. Owns its children; a tree of any depth is freed without
 // deep recursion.
@@ -31,7 +60,7 @@ public:
     TXMLNode& operator=(TXMLNode&&) noexcept = default;
     TXMLNode(const TXMLNode&) = delete;
     TXMLNode& operator=(const TXMLNode&) = delete;
-    ~TXMLNode();
+    ~TXMLNode() { detail::FreeLevels(children); }
 
     // Element text, attribute value, processing-instruction content.
     std::string value;
@@ -115,6 +144,11 @@ private:
     std::size_t position_ = 0; // 1-based; 0 before the first read
     char current_ = 0;
 };
+
+// No processing instruction may take the name "xml"; the reader and Write both
+// refuse it with this text.
+inline constexpr const char* kMsgReservedPiName =
+    "Processing instruction cannot have the reserved name \"xml\"";
 
 // A document that is not well-formed; what() is the text the error box shows.
 class XmlReaderError : public std::runtime_error {

@@ -8,21 +8,6 @@
 
 namespace gw {
 
-XmlTree::Item::~Item() {
-    // Deep trees are freed level by level, as parsed nodes are.
-    if (children.empty())
-        return;
-    std::vector<std::vector<Item>> pending;
-    pending.push_back(std::move(children));
-    while (!pending.empty()) {
-        std::vector<Item> level = std::move(pending.back());
-        pending.pop_back();
-        for (Item& i : level)
-            if (!i.children.empty())
-                pending.push_back(std::move(i.children));
-    }
-}
-
 XmlTree::XmlTree(TXMLNode document)
     : document_(std::make_unique<TXMLNode>(std::move(document))), top_(std::make_unique<Item>()) {
     top_->node = document_.get();
@@ -184,7 +169,7 @@ std::string XmlTreeDocumentText(XmlTree& tree) {
                 CheckName(p.name);
                 CheckText(p.value);
                 if (IsReservedXmlName(p.name))
-                    Refuse("Processing instruction cannot have the reserved name \"xml\"");
+                    Refuse(kMsgReservedPiName);
                 if (p.value.find("?>") != std::string::npos)
                     Refuse("Processing instruction \"" + p.name + "\" cannot contain \"?>\"");
                 pugi::xml_node pi = w.node.append_child(pugi::node_pi);

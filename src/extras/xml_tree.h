@@ -19,7 +19,7 @@ public:
         Item() = default;
         Item(Item&&) noexcept = default;
         Item& operator=(Item&&) noexcept = default;
-        ~Item();
+        ~Item() { detail::FreeLevels(children); }
 
         const TXMLNode* node = nullptr;
         Item* parent = nullptr;

@@ -41,7 +41,14 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
 TFBrinvaleFirmWare::TFBrinvaleFirmWare(const std::string& exeDir, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName("FBrinvaleFirmWare");
+    // A tool window does not count for Qt's last-window-closed rule; closing
+    // this one must end the program all the same.
+    setAttribute(Qt::WA_QuitOnClose, true);
     ApplyHouseLook(this);
+    // The main window's captions and labels are dark grey, not black.
+    QPalette text = palette();
+    text.setColor(QPalette::ButtonText, kText);
+    setPalette(text);
     SetFixedClientSize(this, 565, 302);
 
     New = MakeButton(this, "New", "New project", 80, 36, 145, 26);

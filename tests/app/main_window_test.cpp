@@ -5,6 +5,7 @@
 #include "common/file_io.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
+#include "ui/clickable_label.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -112,6 +113,18 @@ TEST_F(MainWindowTest, LayoutAndCaptions) {
     }
     EXPECT_EQ(FBrinvaleFirmWare->about->geometry(), QRect(493, 21, 21, 19));
     FBrinvaleFirmWare->hide();
+}
+
+TEST_F(MainWindowTest, CaptionsAndLabelsAreDarkGrey) {
+    Start();
+    const QColor text(51, 51, 51);
+    auto* w = FBrinvaleFirmWare;
+    for (QPushButton* b : {w->New, w->open, w->btn_Prm_Gen, w->btn_Sdo, w->Btn_SetPDO, w->btn_Gds,
+                           w->CreateBin, w->LbButton1}) {
+        SCOPED_TRACE(b->objectName().toStdString());
+        EXPECT_EQ(b->palette().color(QPalette::ButtonText), text);
+    }
+    EXPECT_EQ(w->Label1->palette().color(QPalette::WindowText), text);
 }
 
 TEST_F(MainWindowTest, NewProjectMakesItCurrent) {

@@ -76,22 +76,20 @@ std::string ProjectNameFromDir(const std::string& projectsDir, const std::string
     return projectDir.substr(projectsDir.size());
 }
 
-namespace {
-
-// A name that is a plain folder name: no separator, not "." or "..", not a drive.
-bool IsPlainFolderName(const std::string& name) {
-    if (name == "." || name == "..")
+bool ProjectNameAcceptable(const std::string& name) {
+    if (name.empty() || name == "." || name == "..")
         return false;
-    if (name.find_first_of("/\\") != std::string::npos)
+    if (name.find_first_not_of(' ') == std::string::npos)
         return false;
-#ifdef _WIN32
-    if (name.find(':') != std::string::npos)
+    // Separators would leave PROJECTS; the others are refused by the installers'
+    // file system or break the quoted folder on the updater's command line.
+    if (name.find_first_of("/\\\"<>|?*:") != std::string::npos)
         return false;
-#endif
-    return !std::filesystem::path(name).is_absolute();
+    for (unsigned char c : name)
+        if (c < 0x20 || c == 0x7F)
+            return false;
+    return true;
 }
-
-} // namespace
 
 NewProjectResult CreateProjectFolder(const std::string& parentDir, const std::string& name) {
     NewProjectResult r;
@@ -100,7 +98,7 @@ NewProjectResult CreateProjectFolder(const std::string& parentDir, const std::st
         r.messages.push_back(kMsgDestinationNotValid);
         ok = false;
     }
-    if (name.empty() || !IsPlainFolderName(name)) {
+    if (!ProjectNameAcceptable(name)) {
         r.messages.push_back(kMsgNameNotValid);
         ok = false;
     }

@@ -50,13 +50,17 @@ inline constexpr const char* kMsgNameNotValid = "Name project not valid";
 inline constexpr const char* kMsgNameExists =
     "Name project not valid because directory already exists";
 
+// A name New project may create under PROJECTS: not empty, not "." or "..",
+// not blanks only, without a separator, any of " < > | ? * : or a control character.
+bool ProjectNameAcceptable(const std::string& name);
+
 struct NewProjectResult {
     bool created = false;
     std::vector<std::string> messages; // shown in order, each in a message box
 };
 
-// Creates parentDir/name and its bin folder. Refuses an empty name or parent, a
-// name that exists, and a name that would leave the parent folder.
+// Creates parentDir/name and its bin folder. Refuses an empty parent, a name
+// that is not acceptable, and a name that exists.
 NewProjectResult CreateProjectFolder(const std::string& parentDir, const std::string& name);
 
 // Makes a created project current.

@@ -151,6 +151,8 @@ TEST_F(MainWindowTest, NewProjectRefusedKeepsTheCurrentProject) {
         {"Pump", {"Name project not valid because directory already exists"}},
         {"../Out", {"Name project not valid"}},
         {"a/b", {"Name project not valid"}},
+        {"Pump?", {"Name project not valid"}},
+        {"   ", {"Name project not valid"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

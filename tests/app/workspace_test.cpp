@@ -3,6 +3,8 @@
 #include "common/ini_file.h"
 #include "support/temp_dir.h"
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 using namespace gw;
@@ -126,6 +128,39 @@ TEST(CreateProjectFolder, RefusesWithItsMessages) {
     EXPECT_FALSE(FolderExists(exe / "Escape"));
     EXPECT_FALSE(FolderExists(exe / "Abs"));
     EXPECT_FALSE(FolderExists(exe / "PROJECTS/a"));
+}
+
+TEST(ProjectNameAcceptable, RefusesWhatAFolderNameOrTheUpdaterCannotHold) {
+    for (const char* name : {"Pump", " Pump ", "a.b", "..a", "Pump-2 #1", "P\xC3\xBCmpe"})
+        EXPECT_TRUE(ProjectNameAcceptable(name)) << name;
+    const std::string refused[] = {
+        "",
+        ".",
+        "..",
+        " ",
+        "   ",
+        "a/b",
+        "a\\b",
+        "Pump\"x",
+        "<Pump",
+        "Pump>",
+        "a|b",
+        "Pump?",
+        "Pump*",
+        "C:Pump",
+        "a\tb",
+        "a\nb",
+        "a\x7F",
+        "a\x01",
+        std::string("a\0b", 3),
+    };
+    TempDir exe;
+    for (const std::string& name : refused) {
+        EXPECT_FALSE(ProjectNameAcceptable(name)) << "'" << name << "'";
+        EXPECT_EQ(CreateProjectFolder(exe.Path(), name).messages,
+                  std::vector<std::string>{kMsgNameNotValid});
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(exe.Path()));
 }
 
 TEST(CreateProjectFolder, RefusedCreationIsReported) {

@@ -140,7 +140,16 @@ void TFBrinvaleFirmWare::NewaClick() {
 
 void TFBrinvaleFirmWare::OpenaClick() {
     std::string dir = Project.ProjectDir;
-    BrowseForFolder(this, kOpenProjectTitle, Project.ProjectsDir, dir);
+    if (BrowseForFolder(this, kOpenProjectTitle, Project.ProjectsDir, dir)) {
+        // Only PROJECTS and the folders inside it are projects; the editors must
+        // never write into any other folder.
+        std::optional<std::string> inside = ProjectDirOfChoice(Project.ProjectsDir, dir);
+        if (!inside) {
+            CurrentPrompts().Message(this, kMsgProjectNotValid);
+            return;
+        }
+        dir = *inside;
+    }
     Project.ProjectDir = dir;
     Project.ProjectName = ProjectNameFromDir(Project.ProjectsDir, Project.ProjectDir);
     ShowCaption();

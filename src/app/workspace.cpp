@@ -2,6 +2,7 @@
 
 #include "common/file_io.h"
 #include "common/ini_file.h"
+#include "common/path_inside.h"
 
 #include <filesystem>
 
@@ -74,6 +75,19 @@ std::string ProjectNameFromDir(const std::string& projectsDir, const std::string
     if (projectDir.size() <= projectsDir.size())
         return {};
     return projectDir.substr(projectsDir.size());
+}
+
+std::optional<std::string> ProjectDirOfChoice(const std::string& projectsDir,
+                                              const std::string& chosen) {
+    if (!PathIsInside(projectsDir, chosen))
+        return std::nullopt;
+    const std::filesystem::path root = std::filesystem::canonical(projectsDir);
+    const std::filesystem::path below = std::filesystem::canonical(chosen).lexically_relative(root);
+    std::string dir = projectsDir;
+    for (const std::filesystem::path& part : below)
+        if (part != ".")
+            dir += kSep + part.string();
+    return dir;
 }
 
 bool ProjectNameAcceptable(const std::string& name) {

@@ -3,6 +3,7 @@
 // that remembers the last project, and the paths of the current project's
 // documents. Plain functions over a ProjectPaths value, so they test on a
 // temporary folder.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,12 @@ void SaveWorkspaceSettings(const ProjectPaths& p);
 // What Open project derives from the chosen folder: the part of ProjectDir
 // behind the PROJECTS folder ("/Pump"; empty for PROJECTS itself).
 std::string ProjectNameFromDir(const std::string& projectsDir, const std::string& projectDir);
+
+// The folder Open project makes current for a folder chosen in the picker:
+// PROJECTS as held followed by the chosen folder's components below it.
+// nullopt when the choice is not PROJECTS or inside it (PathIsInside).
+std::optional<std::string> ProjectDirOfChoice(const std::string& projectsDir,
+                                              const std::string& chosen);
 
 // The messages of the new-project dialog.
 inline constexpr const char* kMsgDestinationNotValid = "directory destination not valid";

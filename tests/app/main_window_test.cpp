@@ -210,6 +210,26 @@ TEST_F(MainWindowTest, OpenProjectCancelled) {
     EXPECT_EQ(Project.ProjectName, "");
 }
 
+TEST_F(MainWindowTest, OpenProjectOutsideProjectsIsRefused) {
+    namespace fs = std::filesystem;
+    fs::create_directories(exe / "PROJECTS/Pump");
+    fs::create_directories(exe / "PROJECTS-old/Pump");
+    fs::create_directory_symlink(exe / "PROJECTS-old", exe / "PROJECTS/Old");
+    Start("Pump");
+    for (const std::string& chosen :
+         {exe / "PROJECTS-old", exe / "PROJECTS-old/Pump", exe / "PROJECTS/Old", exe.Path()}) {
+        SCOPED_TRACE(chosen);
+        prompts.Clear();
+        prompts.AnswerFile(QString::fromStdString(chosen));
+        FBrinvaleFirmWare->open->click();
+        EXPECT_EQ(prompts.Messages(), QStringList{"Project not valid"});
+        EXPECT_EQ(Project.ProjectDir, exe / "PROJECTS/Pump");
+        EXPECT_EQ(Project.ProjectName, "/Pump");
+        EXPECT_EQ(Project.SdoPath, exe / "PROJECTS/Pump/sdo.xml");
+        EXPECT_EQ(Caption(), kPrefix + "/Pump");
+    }
+}
+
 TEST_F(MainWindowTest, EveryStepRefusesWithoutAProject) {
     std::filesystem::create_directories(exe / "PROJECTS/Pump");
     Start("Pump");

@@ -1,6 +1,7 @@
 #include "app/workspace.h"
 #include "common/file_io.h"
 #include "common/ini_file.h"
+#include "common/path_inside.h"
 #include "support/temp_dir.h"
 
 #include <filesystem>
@@ -81,6 +82,54 @@ TEST(ProjectNameFromDir, IsThePartBehindTheProjectsFolder) {
     EXPECT_EQ(ProjectNameFromDir("/x/PROJECTS", "/x/PROJECTS/Pump"), "/Pump");
     EXPECT_EQ(ProjectNameFromDir("/x/PROJECTS", "/x/PROJECTS"), "");
     EXPECT_EQ(ProjectNameFromDir("/x/PROJECTS", ""), "");
+}
+
+TEST(PathIsInside, WholeComponentsOfWhatThePathsLeadTo) {
+    TempDir dir;
+    namespace fs = std::filesystem;
+    const std::string root = dir / "PROJECTS";
+    fs::create_directories(root + "/Pump/bin");
+    fs::create_directories(dir / "PROJECTS-old/Pump");
+    fs::create_directories(dir / "Elsewhere");
+    fs::create_directory_symlink(dir / "Elsewhere", root + "/LinkOut");
+    fs::create_directory_symlink(root + "/Pump", root + "/LinkIn");
+    fs::create_directory_symlink(root, dir / "LinkToProjects");
+
+    const struct {
+        std::string path;
+        bool inside;
+    } cases[] = {
+        {root, true},
+        {root + "/", true},
+        {root + "/Pump", true},
+        {root + "/Pump/bin", true},
+        {root + "/Pump/../Pump", true},
+        {root + "/LinkIn", true},
+        {dir / "LinkToProjects/Pump", true},
+        {dir / "PROJECTS-old", false},
+        {dir / "PROJECTS-old/Pump", false},
+        {root + "/..", false},
+        {root + "/Pump/../..", false},
+        {root + "/LinkOut", false},
+        {dir / "Elsewhere", false},
+        {dir.Path(), false},
+        {"/", false},
+        {root + "/Gone", false},
+        {"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PathIsInside(root, c.path), c.inside) << c.path;
+    // The root may itself be reached through a link; a missing root holds nothing.
+    EXPECT_TRUE(PathIsInside(dir / "LinkToProjects", root + "/Pump"));
+    EXPECT_FALSE(PathIsInside(dir / "Gone", dir / "Gone"));
+
+    // Open project keeps PROJECTS as held and adds the names below it.
+    EXPECT_EQ(ProjectDirOfChoice(root, root), root);
+    EXPECT_EQ(ProjectDirOfChoice(root, dir / "LinkToProjects/Pump/"), root + "/Pump");
+    EXPECT_EQ(ProjectDirOfChoice(root, root + "/LinkIn"), root + "/Pump");
+    EXPECT_EQ(ProjectDirOfChoice(root, root + "/Pump/bin"), root + "/Pump/bin");
+    EXPECT_EQ(ProjectDirOfChoice(root, dir / "PROJECTS-old/Pump"), std::nullopt);
+    EXPECT_EQ(ProjectDirOfChoice(root, root + "/LinkOut"), std::nullopt);
 }
 
 TEST(CreateProjectFolder, CreatesTheFolderAndItsBinFolder) {

@@ -208,6 +208,49 @@ TEST_F(FrameEditors, LoadFailuresShowTheTextAndWhatWasRead) {
               QStringList{"Error row 1!! CANOpen Cob-Id must be between 0x000 and 0x7FF. "});
 }
 
+TEST_F(FrameEditors, OkAsksBeforeReplacingAListThatCouldNotBeRead) {
+    // Row 2 lacks its Mnemonic: row 3 is not shown, and OK would drop it.
+    const std::string rowLacksMnemonic = "<Profibus_to_Receive_CAN><Receive_Frames>"
+                                         "<row Cob_Id=\"1\" Dimension=\"8\" Mnemonic=\"a\"/>"
+                                         "<row Cob_Id=\"2\" Dimension=\"8\"/>"
+                                         "<row Cob_Id=\"3\" Dimension=\"8\" Mnemonic=\"c\"/>"
+                                         "</Receive_Frames></Profibus_to_Receive_CAN>";
+    const std::string notWellFormed = "<Profibus_to_Receive_CAN><Receive_Frames><row";
+    for (const std::string& broken : {rowLacksMnemonic, notWellFormed}) {
+        SCOPED_TRACE(broken);
+        WriteFile(sdo, broken);
+        ShowReceive();
+        ASSERT_EQ(prompts.Errors().size(), 1);
+        prompts.Clear();
+        const QString question =
+            QString::fromStdString(sdo) + " could not be read. Replace it with what is shown?";
+
+        prompts.AnswerQuestion(false);
+        OkReceive();
+        EXPECT_EQ(prompts.Texts(), QStringList{question});
+        EXPECT_EQ(ReadFile(sdo), broken);
+        EXPECT_NE(FSetVar->result(), QDialog::Accepted);
+
+        prompts.Clear();
+        prompts.AnswerQuestion(true);
+        OkReceive();
+        EXPECT_EQ(prompts.Texts(), QStringList{question});
+        EXPECT_EQ(FSetVar->result(), QDialog::Accepted);
+        EXPECT_NE(ReadFile(sdo), broken);
+        prompts.Clear();
+        FSetVar->setResult(0);
+    }
+
+    // A pargen.xml that cannot be read is no reason to ask about the list, which was read.
+    WriteFile(pargen, "<Par_Gen>");
+    WriteFile(pdo, "<Profibus_to_Send_CAN><Send_Frames/></Profibus_to_Send_CAN>");
+    ShowSend();
+    prompts.Clear();
+    OkSend();
+    EXPECT_TRUE(prompts.All().empty());
+    EXPECT_EQ(FSetPdo->result(), QDialog::Accepted);
+}
+
 TEST_F(FrameEditors, LongerListShowsThirtyRowsWithANoticeAndOkKeepsThem) {
     std::string doc = "<Profibus_to_Send_CAN><Send_Frames>";
     for (int i = 1; i <= 32; ++i)

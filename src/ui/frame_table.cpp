@@ -124,7 +124,11 @@ void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
 
 bool ValidateFrameRows(FrameListKind kind, const QTableWidget* table, CobIdWidth width,
                        QWidget* parent) {
-    if (auto error = FirstFrameRowError(kind, TableToGrid(kind, table), width)) {
+    const FrameGrid grid = TableToGrid(kind, table);
+    std::optional<std::string> error = FirstFrameRowError(kind, grid, width);
+    if (!error)
+        error = FirstUnfitFrameText(grid);
+    if (error) {
         CurrentPrompts().Error(parent, QString::fromStdString(*error));
         return false;
     }

@@ -46,7 +46,8 @@ void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
                        const std::string& listPath, QTableWidget* table, QWidget* parent,
                        CobIdWidth& width, UnreadDocumentGuard& listGuard);
 
-// OK's check: the first row error in an error box; true when the rows may be saved.
+// OK's check: the first row error, else the first text a document cannot hold,
+// in an error box; true when the rows may be saved.
 bool ValidateFrameRows(FrameListKind kind, const QTableWidget* table, CobIdWidth width,
                        QWidget* parent);
 

@@ -8,8 +8,11 @@
 #include "ui/frame_table.h"
 #include "ui/guard.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -249,6 +252,40 @@ TEST_F(FrameEditors, OkAsksBeforeReplacingAListThatCouldNotBeRead) {
     OkSend();
     EXPECT_TRUE(prompts.All().empty());
     EXPECT_EQ(FSetPdo->result(), QDialog::Accepted);
+}
+
+TEST_F(FrameEditors, OkRefusesTextADocumentCannotHold) {
+    WriteFile(sdo, "<keep/>");
+    FSetVar->show();
+    ShowReceive();
+    QTableWidget* g = FSetVar->sga;
+    Type(g, 1, {"1", "8", "0x00"});
+    Type(g, 2, {"2", "8", "0x00"});
+    // A control character pasted into row 2's Mnemonic through the cell editor.
+    QApplication::clipboard()->setText("valve\x01");
+    g->setFocus();
+    g->setCurrentCell(1, 5);
+    QTest::keyClick(g, Qt::Key_F2);
+    auto* editor = g->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents(); // the cell takes the editor's text in a queued call
+    ASSERT_EQ(Cell(g, 5, 2), "valve\x01");
+    OkReceive();
+    EXPECT_EQ(prompts.Errors(), QStringList{"Error row 2!! Mnemonic: character 6 (U+0001) cannot "
+                                            "be stored in an XML document. "});
+    EXPECT_EQ(ReadFile(sdo), "<keep/>");
+    EXPECT_NE(FSetVar->result(), QDialog::Accepted);
+
+    // A tab is text like any other: saved, and read back as it was.
+    prompts.Clear();
+    gw::SetFrameCellText(g, 5, 2, "valve\tB");
+    OkReceive();
+    EXPECT_TRUE(prompts.All().empty());
+    ShowReceive();
+    EXPECT_EQ(Cell(g, 5, 2), "valve\tB");
+    FSetVar->hide();
 }
 
 TEST_F(FrameEditors, LongerListShowsThirtyRowsWithANoticeAndOkKeepsThem) {

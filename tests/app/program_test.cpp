@@ -18,6 +18,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -140,8 +141,10 @@ std::vector<std::string> VisibleWindows(pid_t pid) {
 }
 
 // Waits until the program shows `count` windows; the last one shown, or empty.
+// Generous: a loaded machine may take long to start a program under X.
 std::string WaitForWindows(pid_t pid, std::size_t count, const std::string& notThis = {}) {
-    for (int i = 0; i < 200; ++i) {
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    while (std::chrono::steady_clock::now() < end) {
         std::vector<std::string> ids = VisibleWindows(pid);
         if (ids.size() == count) {
             for (const std::string& id : ids)
@@ -180,6 +183,34 @@ void SendDeleteWindow(const std::string& display, const std::string& window) {
 }
 #endif
 
+// Counts the times a file in a folder is written (closed after writing, or
+// renamed into place) from now on.
+class WriteCounter {
+public:
+    WriteCounter(const std::string& folder, std::string name)
+        : fd_(inotify_init1(IN_NONBLOCK)), name_(std::move(name)) {
+        inotify_add_watch(fd_, folder.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO);
+    }
+    ~WriteCounter() { ::close(fd_); }
+    int Count() {
+        alignas(inotify_event) char buf[4096];
+        ssize_t n;
+        while ((n = ::read(fd_, buf, sizeof buf)) > 0)
+            for (char* p = buf; p < buf + n;) {
+                auto* e = reinterpret_cast<inotify_event*>(p);
+                if (e->len > 0 && name_ == e->name)
+                    ++count_;
+                p += sizeof(inotify_event) + e->len;
+            }
+        return count_;
+    }
+
+private:
+    int fd_;
+    std::string name_;
+    int count_ = 0;
+};
+
 class Program : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -209,7 +240,7 @@ protected:
 
     // The program's exit status once it has ended by itself.
     int ExitStatus() {
-        const int status = WaitForExit(pid_, 10s);
+        const int status = WaitForExit(pid_, 30s);
         if (status != -1)
             pid_ = -1;
         return status;
@@ -248,17 +279,21 @@ TEST_F(Program, CaptionsAreTheWindowsOwnWithoutTheApplicationName) {
 }
 
 TEST_F(Program, ClosingTheMainWindowEndsTheProgramAndRemembersTheProject) {
+    WriteCounter writes(exe.Path(), gw::kSettingsFileName);
     // "X" on the main window.
     Click(main_, 530, 30);
     EXPECT_EQ(ExitStatus(), 0);
     EXPECT_EQ(Settings(), "[lastproj]\r\nprojectname=/Pump\r\n");
+    EXPECT_EQ(writes.Count(), 1);
 }
 
 #ifdef GW_HAVE_X11
 TEST_F(Program, ClosingFromTheWindowManagerEndsTheProgram) {
+    WriteCounter writes(exe.Path(), gw::kSettingsFileName);
     SendDeleteWindow(display_->Name(), main_);
     EXPECT_EQ(ExitStatus(), 0);
     EXPECT_EQ(Settings(), "[lastproj]\r\nprojectname=/Pump\r\n");
+    EXPECT_EQ(writes.Count(), 1);
 }
 #endif
 

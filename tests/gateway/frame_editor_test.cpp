@@ -224,22 +224,7 @@ TEST_F(FrameEditors, OkAsksBeforeReplacingAListThatCouldNotBeRead) {
         WriteFile(sdo, broken);
         ShowReceive();
         ASSERT_EQ(prompts.Errors().size(), 1);
-        prompts.Clear();
-        const QString question =
-            QString::fromStdString(sdo) + " could not be read. Replace it with what is shown?";
-
-        prompts.AnswerQuestion(false);
-        OkReceive();
-        EXPECT_EQ(prompts.Texts(), QStringList{question});
-        EXPECT_EQ(ReadFile(sdo), broken);
-        EXPECT_NE(FSetVar->result(), QDialog::Accepted);
-
-        prompts.Clear();
-        prompts.AnswerQuestion(true);
-        OkReceive();
-        EXPECT_EQ(prompts.Texts(), QStringList{question});
-        EXPECT_EQ(FSetVar->result(), QDialog::Accepted);
-        EXPECT_NE(ReadFile(sdo), broken);
+        ExpectOkAsksBeforeReplacing(sdo, broken, FSetVar, [this] { OkReceive(); });
         prompts.Clear();
         FSetVar->setResult(0);
     }

@@ -122,21 +122,7 @@ TEST_F(PargenWindow, OkAsksBeforeReplacingADocumentThatCouldNotBeRead) {
     const std::string broken = "<Par_Gen><Profi_ID>5</Profi_ID>";
     WriteFile(pargen, broken);
     gw::Guarded(Fpargen, [] { Fpargen->FormShow(); });
-    prompts.Clear();
-    const QString question =
-        QString::fromStdString(pargen) + " could not be read. Replace it with what is shown?";
-
-    prompts.AnswerQuestion(false);
-    PressOk();
-    EXPECT_EQ(prompts.Texts(), QStringList{question});
-    EXPECT_EQ(ReadFile(pargen), broken);
-    EXPECT_NE(Fpargen->result(), QDialog::Accepted);
-
-    prompts.Clear();
-    prompts.AnswerQuestion(true);
-    PressOk();
-    EXPECT_EQ(prompts.Texts(), QStringList{question});
-    EXPECT_EQ(Fpargen->result(), QDialog::Accepted);
+    ExpectOkAsksBeforeReplacing(pargen, broken, Fpargen, [this] { PressOk(); });
     EXPECT_NE(ReadFile(pargen).find("<Profi_ID>1</Profi_ID>"), std::string::npos);
 
     // Read without fault on the next show: OK writes without asking.

@@ -79,7 +79,7 @@ std::string ProjectNameFromDir(const std::string& projectsDir, const std::string
 
 std::optional<std::string> ProjectDirOfChoice(const std::string& projectsDir,
                                               const std::string& chosen) {
-    if (!PathIsInside(projectsDir, chosen))
+    if (!PathIsInside(projectsDir, chosen) || !FolderExists(chosen))
         return std::nullopt;
     const std::filesystem::path root = std::filesystem::canonical(projectsDir);
     const std::filesystem::path below = std::filesystem::canonical(chosen).lexically_relative(root);

@@ -47,7 +47,8 @@ std::string ProjectNameFromDir(const std::string& projectsDir, const std::string
 
 // The folder Open project makes current for a folder chosen in the picker:
 // PROJECTS as held followed by the chosen folder's components below it.
-// nullopt when the choice is not PROJECTS or inside it (PathIsInside).
+// nullopt when the choice is not a folder, or not PROJECTS or inside it
+// (PathIsInside).
 std::optional<std::string> ProjectDirOfChoice(const std::string& projectsDir,
                                               const std::string& chosen);
 

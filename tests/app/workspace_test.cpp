@@ -130,6 +130,8 @@ TEST(PathIsInside, WholeComponentsOfWhatThePathsLeadTo) {
     EXPECT_EQ(ProjectDirOfChoice(root, root + "/Pump/bin"), root + "/Pump/bin");
     EXPECT_EQ(ProjectDirOfChoice(root, dir / "PROJECTS-old/Pump"), std::nullopt);
     EXPECT_EQ(ProjectDirOfChoice(root, root + "/LinkOut"), std::nullopt);
+    WriteFile(root + "/Pump/sdo.xml", "");
+    EXPECT_EQ(ProjectDirOfChoice(root, root + "/Pump/sdo.xml"), std::nullopt);
 }
 
 TEST(CreateProjectFolder, CreatesTheFolderAndItsBinFolder) {

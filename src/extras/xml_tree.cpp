@@ -2,6 +2,7 @@
 
 #include "common/file_io.h"
 #include "xml/xml_document.h"
+#include "xml/xml_text.h"
 
 #include <set>
 #include <utility>
@@ -99,10 +100,12 @@ void CheckName(const std::string& name) {
         Refuse("\"" + name + "\" is not a valid XML name");
 }
 
-void CheckText(const std::string& text) {
-    // The document layer keeps texts as C strings: a NUL would cut the rest.
-    if (text.find('\0') != std::string::npos)
-        Refuse("A text holding a NUL character cannot be written");
+// Text XML 1.0 cannot hold would be written as a character reference no
+// reader accepts (or, for a NUL, cut short).
+void CheckText(const std::string& name, const std::string& text) {
+    if (const auto unfit = FindUnfitXmlChar(text))
+        Refuse("\"" + name + "\": " + DescribeUnfitXmlChar(*unfit) +
+               " cannot be stored in an XML document");
 }
 
 bool IsUtf8Name(std::string encoding) {
@@ -143,7 +146,7 @@ std::string XmlTreeDocumentText(XmlTree& tree) {
             case TXMLNode::Attribute: {
                 const Pair p = ItemPair(tree, child);
                 CheckName(p.name);
-                CheckText(p.value);
+                CheckText(p.name, p.value);
                 if (!attributes.insert(p.name).second)
                     Refuse("Attribute \"" + p.name + "\" appears twice in \"" +
                            ItemPair(tree, *w.item).name + "\"");
@@ -157,7 +160,7 @@ std::string XmlTreeDocumentText(XmlTree& tree) {
             case TXMLNode::Element: {
                 const Pair p = ItemPair(tree, child);
                 CheckName(p.name);
-                CheckText(p.value);
+                CheckText(p.name, p.value);
                 pugi::xml_node e = w.node.append_child(p.name.c_str());
                 if (!p.value.empty())
                     e.append_child(pugi::node_pcdata).set_value(p.value.c_str());
@@ -167,7 +170,7 @@ std::string XmlTreeDocumentText(XmlTree& tree) {
             case TXMLNode::ProcessingInstruction: {
                 const Pair p = ItemPair(tree, child);
                 CheckName(p.name);
-                CheckText(p.value);
+                CheckText(p.name, p.value);
                 if (IsReservedXmlName(p.name))
                     Refuse(kMsgReservedPiName);
                 if (p.value.find("?>") != std::string::npos)

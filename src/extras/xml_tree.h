@@ -70,8 +70,8 @@ std::string XmlWriteFileName(const XmlTree& tree);
 // tree is written: declaration, processing instructions, attributes and text of
 // the root, and elements at every depth. Throws XmlWriteError when the tree
 // holds something a document cannot hold (an invalid name, a repeated
-// attribute, "?>" inside a processing instruction, an encoding other than
-// UTF-8 in the declaration).
+// attribute, "?>" inside a processing instruction, a character XML 1.0
+// cannot hold, an encoding other than UTF-8 in the declaration).
 std::string XmlTreeDocumentText(XmlTree& tree);
 
 // Writes the tree into `projectDir` under XmlWriteFileName, replacing a file

@@ -124,7 +124,12 @@ TEST(XmlTree, WriteRefusesWhatADocumentCannotHold) {
     }
     XmlTree tree = TreeOf("<r>x</r>");
     tree.SetText(At(tree, {0}), std::string("r = a\0b", 7));
-    EXPECT_EQ(WriteError(tree), "A text holding a NUL character cannot be written");
+    EXPECT_EQ(WriteError(tree), "\"r\": character 2 (U+0000) cannot be stored in an XML document");
+    // Read from a file as a reference, a control character is refused as well:
+    // written back it would be a reference XML 1.0 does not allow.
+    XmlTree control = TreeOf("<r a='x&#1;'/>");
+    EXPECT_EQ(WriteError(control),
+              "\"a\": character 2 (U+0001) cannot be stored in an XML document");
 }
 
 TEST(XmlTree, WriteGoesIntoTheProjectFolderOnly) {

@@ -153,6 +153,25 @@ TEST_F(XmlWindow, OpenShowsTheTreeWithCaptionsAndImages) {
         EXPECT_EQ(p.size(), QSize(16, 16));
 }
 
+// Records whether "Open " was enabled while its file dialog was open.
+class WatchingPrompts : public ScriptedPrompts {
+public:
+    std::optional<QString> OpenFile(QWidget* parent, const QString& caption, const QString& folder,
+                                    const QString& filter) override {
+        openEnabled = FXML->btnopen->isEnabled();
+        return ScriptedPrompts::OpenFile(parent, caption, folder, filter);
+    }
+    bool openEnabled = true;
+};
+
+TEST_F(XmlWindow, OpenIsDisabledWhileItRuns) {
+    WatchingPrompts watching;
+    watching.CancelFile();
+    w.btnopen->click();
+    EXPECT_FALSE(watching.openEnabled);
+    EXPECT_TRUE(w.btnopen->isEnabled());
+}
+
 TEST_F(XmlWindow, ShowEmptiesTheTree) {
     WriteFile(source / "a.xml", "<a/>");
     Open(source / "a.xml");

@@ -90,8 +90,20 @@ std::string TooManyFramesMessage(FrameListKind kind, int framesInDocument);
 std::string CobIdRangeMessage(int row, CobIdWidth width);
 std::string DimensionRangeMessage(int row);
 
+// A refused cell of the grid and what is wrong with it.
+struct FrameRowError {
+    int row;
+    int column;
+    std::string message;
+
+    bool operator==(const FrameRowError&) const = default;
+};
+
 // Every error of the rows, in row order (a row's Cob-ID before its Dimension),
 // up to the first row whose Cob-ID cell is empty.
+std::vector<FrameRowError> FrameRowErrors(FrameListKind kind, const FrameGrid& grid,
+                                          CobIdWidth width);
+// The same, messages only.
 std::vector<std::string> CheckFrameRows(FrameListKind kind, const FrameGrid& grid,
                                         CobIdWidth width);
 

@@ -23,7 +23,8 @@ struct FrameColumnLook {
 };
 
 // 30 frame rows under a title header; column 0 holds the row number and is
-// not editable. Grid row r (1 to 30) is table row r - 1.
+// not editable. Grid row r (1 to 30) is table row r - 1. The table gets the
+// spreadsheet keys of GridKeys.
 void SetupFrameTable(QTableWidget* table, FrameListKind kind,
                      const std::vector<FrameColumnLook>& columns, int rowHeight);
 
@@ -44,9 +45,9 @@ void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
                        const std::string& listPath, QTableWidget* table, QWidget* parent,
                        CobIdWidth& width);
 
-// OK's check: the first row error in an error box; true when the rows may be saved.
-bool ValidateFrameRows(FrameListKind kind, const QTableWidget* table, CobIdWidth width,
-                       QWidget* parent);
+// OK's check: the first row error in an error box, then its cell selected;
+// true when the rows may be saved.
+bool ValidateFrameRows(FrameListKind kind, QTableWidget* table, CobIdWidth width, QWidget* parent);
 
 // The Delete column: a centred check box standing for "Y" (checked) and any
 // other text (unchecked); a click sets the other value.

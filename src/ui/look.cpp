@@ -3,7 +3,11 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace gw {
 
@@ -28,12 +32,47 @@ void SetFixedClientSize(QWidget* window, int width, int height) {
     window->setFixedSize(width, height);
 }
 
+QRect PlacedGeometry(QSize client, QMargins frame, const QRect& available) {
+    QRect outer(QPoint(0, 0), client.grownBy(frame));
+    if (outer.width() <= available.width() && outer.height() <= available.height()) {
+        outer.moveCenter(available.center());
+    } else {
+        outer.setWidth(std::min(outer.width(), available.width()));
+        outer.setHeight(std::min(outer.height(), available.height()));
+        outer.moveTopLeft(available.topLeft());
+    }
+    return outer.marginsRemoved(frame);
+}
+
+namespace {
+
+// The window manager's frame: known once the window has been shown; before
+// that a title bar of the usual height is assumed, so that a window placed at
+// the top of the area never has its title bar above it.
+QMargins FrameOf(const QWidget* window) {
+    if (window->windowFlags().testFlag(Qt::FramelessWindowHint))
+        return {};
+    if (const QWindow* handle = window->windowHandle(); handle && !handle->frameMargins().isNull())
+        return handle->frameMargins();
+    const int title = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+    return {4, std::max(title, 24) + 4, 4, 4};
+}
+
+} // namespace
+
+void PlaceInArea(QWidget* window, const QRect& available) {
+    const QMargins frame = FrameOf(window);
+    const QRect client = PlacedGeometry(window->size(), frame, available);
+    window->resize(client.size()); // bounded below by the window's minimum size
+    window->move(client.topLeft() - QPoint(frame.left(), frame.top()));
+}
+
 void CentreOnScreen(QWidget* window) {
-    QScreen* s = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const QWidget* owner = window->parentWidget() ? window->parentWidget()->window() : window;
+    QScreen* s = owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
     if (!s)
         return;
-    QRect r = s->availableGeometry();
-    window->move(r.center() - QPoint(window->width() / 2, window->height() / 2));
+    PlaceInArea(window, s->availableGeometry());
 }
 
 } // namespace gw

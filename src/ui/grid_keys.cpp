@@ -59,6 +59,17 @@ bool IsOwnKey(const QKeyEvent* key) {
            IsTab(key, forward);
 }
 
+// Moves the current cell as a click would: the selection becomes that cell and
+// Shift with the arrows extends from it. The view's own call keeps its anchor;
+// as a single selection, a Shift still held (Shift+Enter) extends nothing.
+void MakeCurrent(QTableView* table, const QModelIndex& target) {
+    const QAbstractItemView::SelectionMode mode = table->selectionMode();
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setCurrentIndex(target);
+    table->setSelectionMode(mode);
+    table->scrollTo(target);
+}
+
 QString Plural(int n, const char* one, const char* many) {
     return QString::number(n) + " " + (n == 1 ? one : many);
 }
@@ -74,6 +85,10 @@ GridKeys* GridKeys::Attach(QTableView* table, const QString& capacity) {
     table->setSelectionMode(QAbstractItemView::ContiguousSelection);
     table->setSelectionBehavior(QAbstractItemView::SelectItems);
     table->setTabKeyNavigation(true);
+    // A click on a selected cell would open its editor only after the
+    // double-click time, and keys typed meanwhile would be lost; as in a
+    // spreadsheet, typing, F2 or a double click edits.
+    table->setEditTriggers(table->editTriggers() & ~QAbstractItemView::SelectedClicked);
     table->installEventFilter(keys);
     table->viewport()->installEventFilter(keys);
     connect(table->model(), &QAbstractItemModel::modelReset, keys,
@@ -200,9 +215,7 @@ void GridKeys::MoveVertically(int delta) {
     if (!current.isValid())
         return;
     const int row = std::clamp(current.row() + delta, 0, table_->model()->rowCount() - 1);
-    const QModelIndex target = table_->model()->index(row, current.column());
-    table_->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
-    table_->scrollTo(target);
+    MakeCurrent(table_, table_->model()->index(row, current.column()));
 }
 
 bool GridKeys::MoveAcross(bool forward) {
@@ -215,8 +228,7 @@ bool GridKeys::MoveAcross(bool forward) {
     for (at += forward ? 1 : -1; at >= 0 && at < cells; at += forward ? 1 : -1) {
         const QModelIndex target = model->index(at / columns, at % columns);
         if (IsUserCell(table_, target)) {
-            table_->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
-            table_->scrollTo(target);
+            MakeCurrent(table_, target);
             return true;
         }
     }
@@ -359,8 +371,7 @@ void SelectRefusedCell(QTableView* table, int row, int column) {
     const QModelIndex cell = table->model()->index(row, column);
     if (!cell.isValid())
         return;
-    table->selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect);
-    table->scrollTo(cell);
+    MakeCurrent(table, cell);
     table->setFocus(Qt::OtherFocusReason);
 }
 

@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTableView>
 
 #include <algorithm>
@@ -166,16 +167,23 @@ bool GridKeys::TableKey(QKeyEvent* key) {
         const QModelIndex current = table_->currentIndex();
         const bool typing = !key->text().isEmpty() && key->text().at(0).isPrint() &&
                             !(Mods(key) & (Qt::ControlModifier | Qt::AltModifier));
-        if (!typing || !current.isValid() || IsUserCell(table_, current) ||
-            current.flags().testFlag(Qt::ItemIsSelectable))
+        if (!typing || !current.isValid() || current.flags().testFlag(Qt::ItemIsEditable))
             return false;
+        if (IsUserCell(table_, current)) {
+            // A check box cell: Space is its delegate's; other text has no
+            // place here and must not send the view searching for it.
+            if (key->key() == Qt::Key_Space)
+                return false;
+            QApplication::beep();
+            return true;
+        }
         // Typed on a row number: the text goes to the row's first cell the user
         // may change, instead of searching the table for it.
         for (int c = 0; c < table_->model()->columnCount(); ++c) {
             const QModelIndex target = table_->model()->index(current.row(), c);
             if (!IsUserCell(table_, target))
                 continue;
-            table_->selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
+            MakeCurrent(table_, target);
             QKeyEvent again(key->type(), key->key(), key->modifiers(), key->text(),
                             key->isAutoRepeat(), static_cast<ushort>(key->count()));
             QCoreApplication::sendEvent(table_, &again);
@@ -196,6 +204,25 @@ bool GridKeys::EditorKey(QWidget* editor, QKeyEvent* key) {
         CloseEditor(editor);
         if (!MoveAcross(forward))
             LeaveTable(forward);
+        return true;
+    }
+    if (key->matches(QKeySequence::Paste)) {
+        // A block of cells goes into the table, not as tabs and line breaks
+        // into the one cell being typed; a single value is the editor's.
+        const QString text = QGuiApplication::clipboard()->text();
+        const CellBlock block = ParseCellBlock(text.toStdString());
+        if (block.empty())
+            return false;
+        if (block.size() == 1 && block.front().size() == 1) {
+            const QString value = QString::fromStdString(block.front().front());
+            auto* line = qobject_cast<QLineEdit*>(editor);
+            if (value == text || !line)
+                return false;
+            line->insert(value); // without the line break a spreadsheet adds
+            return true;
+        }
+        CloseEditor(editor);
+        Paste();
         return true;
     }
     return false;

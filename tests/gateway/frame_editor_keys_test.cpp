@@ -131,6 +131,10 @@ TEST_F(FrameEditorKeys, TabVisitsOnlyTheCellsTheUserMayChange) {
     Go(g, 1, 3);
     Key(Qt::Key_Tab);
     EXPECT_EQ(Current(g), std::make_pair(1, 4)); // the Delete box is a stop
+    Typed("y");                                  // no search for a row holding "y"
+    Key(Qt::Key_Space);
+    EXPECT_EQ(Current(g), std::make_pair(1, 4));
+    EXPECT_EQ(Cell(g, 4, 1), "Y");
     Key(Qt::Key_Tab);
     Typed("pump");
     Key(Qt::Key_Tab); // from the editor of the last column
@@ -226,18 +230,31 @@ TEST_F(FrameEditorKeys, CopyDeleteAndUndoWorkOnTheSelectedCells) {
     EXPECT_EQ(Cell(g, 1, 2), "$182");
     EXPECT_EQ(Cell(g, 2, 2), "6");
 
-    // Paste the copied block lower down; a new showing forgets the history.
+    // The copied block pasted while a cell is being typed in goes into the
+    // table from that cell, not into the one cell.
     Go(g, 10, 1);
+    Typed("$3");
     Key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(Cell(g, 1, 11), "$182");
-    FSetVar->hide();
-    Open(FSetVar);
-    Go(g, 10, 1);
+    EXPECT_EQ(Cell(g, 1, 10), "$181");
+    EXPECT_EQ(Cell(g, 2, 11), "4");
+    EXPECT_EQ(QApplication::focusWidget(), g);
+    // One value from a spreadsheet line goes into the editor without its break.
+    QGuiApplication::clipboard()->setText("pump 2\r\n");
+    Go(g, 12, 5);
     Typed("x");
+    Key(Qt::Key_V, Qt::ControlModifier);
     Key(Qt::Key_Return);
+    EXPECT_EQ(Cell(g, 5, 12), "xpump 2");
+
+    // Saved and opened again, Ctrl+Z has nothing of the earlier showing to take back.
+    Go(g, 1, 5);
+    Key(Qt::Key_Delete);
+    Key(Qt::Key_Return, Qt::ControlModifier);
+    ASSERT_FALSE(FSetVar->isVisible());
+    Open(FSetVar);
+    Go(g, 1, 5);
     Key(Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(Cell(g, 1, 10), "x");
-    EXPECT_EQ(Cell(g, 1, 1), "$181");
+    EXPECT_EQ(Cell(g, 5, 1), "");
     EXPECT_TRUE(prompts.Texts().isEmpty());
 }
 

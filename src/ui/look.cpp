@@ -3,7 +3,9 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
+#include <QScrollArea>
 #include <QStyle>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <QWindow>
 
@@ -60,10 +62,66 @@ QMargins FrameOf(const QWidget* window) {
 
 } // namespace
 
+namespace {
+
+constexpr const char* kScrollName = "ScrollToFit";
+
+// The controls of a window laid out by position, moved into a scrolling area
+// so that the window can be smaller than they need; nullptr for a window with
+// a layout of its own (it shrinks by itself).
+QScrollArea* ScrollingArea(QWidget* window) {
+    if (auto* area = window->findChild<QScrollArea*>(kScrollName, Qt::FindDirectChildrenOnly))
+        return area;
+    if (window->layout())
+        return nullptr;
+    auto* content = new QWidget;
+    content->setFixedSize(window->size());
+    for (QObject* child : window->children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (!w || w->isWindow())
+            continue;
+        const bool shown = !w->isHidden();
+        const QRect at = w->geometry();
+        w->setParent(content);
+        w->setGeometry(at);
+        w->setVisible(shown);
+    }
+    auto* area = new QScrollArea(window);
+    area->setObjectName(kScrollName);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(content);
+    area->viewport()->setAutoFillBackground(false);
+    content->setAutoFillBackground(false);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(area);
+    window->setMinimumSize(0, 0);
+    window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    area->show();
+    return area;
+}
+
+} // namespace
+
 void PlaceInArea(QWidget* window, const QRect& available) {
     const QMargins frame = FrameOf(window);
-    const QRect client = PlacedGeometry(window->size(), frame, available);
+    auto* area = window->findChild<QScrollArea*>(kScrollName, Qt::FindDirectChildrenOnly);
+    QRect client = PlacedGeometry(area ? area->widget()->size() : window->size(), frame, available);
     window->resize(client.size()); // bounded below by the window's minimum size
+    if (!area && window->size() != client.size())
+        area = ScrollingArea(window);
+    if (area) {
+        // The controls' own size where there is room, and room for the scroll
+        // bar of a direction that must scroll.
+        QSize need = area->widget()->size();
+        const int bar = area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
+        if (PlacedGeometry(need, frame, available).height() < need.height())
+            need.rwidth() += bar;
+        if (PlacedGeometry(need, frame, available).width() < need.width())
+            need.rheight() += bar;
+        client = PlacedGeometry(need, frame, available);
+        window->resize(client.size());
+    }
     window->move(client.topLeft() - QPoint(frame.left(), frame.top()));
 }
 

@@ -28,8 +28,9 @@ void SetFixedClientSize(QWidget* window, int width, int height);
 QRect PlacedGeometry(QSize client, QMargins frame, const QRect& available);
 
 // Places a window within the available area of the screen it opens on (its
-// parent's screen, or the primary one), as PlacedGeometry says. A window that
-// cannot shrink (fixed size) keeps its size and at least shows its title bar.
+// parent's screen, or the primary one), as PlacedGeometry says. A window of
+// fixed size whose controls are placed by position gets scroll bars instead of
+// losing its bottom row; it takes its own size again on a screen with room.
 void CentreOnScreen(QWidget* window);
 void PlaceInArea(QWidget* window, const QRect& available);
 

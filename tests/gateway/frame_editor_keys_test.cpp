@@ -2,6 +2,7 @@
 // events on a shown, active window.
 #include "gateway/USetPdo.h"
 #include "gateway/USetVar.h"
+#include "gateway/Upargen.h"
 
 #include "gateway_window_fixture.h"
 #include "ui/frame_table.h"
@@ -10,6 +11,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTableWidget>
 #include <QTest>
 
@@ -316,6 +318,22 @@ TEST_F(FrameEditorKeys, ReceiveEditorFitsASmallScreenAtDoubleScale) {
     const QPoint centre = QRect(FSetVar->pos(), FSetVar->size()).center();
     EXPECT_NEAR(centre.x(), 640, 6);
     EXPECT_NEAR(centre.y(), 400, 20);
+}
+
+TEST(WindowPlacement, FixedWindowTooTallScrollsAndTakesItsSizeBackWhereItFits) {
+    gw::TFpargen w; // controls placed by position, a fixed client area of 250 x 406
+    gw::PlaceInArea(&w, QRect(0, 0, 640, 300));
+    EXPECT_TRUE(QRect(0, 0, 640, 300).contains(QRect(w.pos(), w.size())));
+    w.show();
+    auto* area = w.findChild<QScrollArea*>();
+    ASSERT_NE(area, nullptr);
+    area->ensureWidgetVisible(w.bitbtn1);
+    EXPECT_FALSE(w.bitbtn1->visibleRegion().isEmpty()); // OK can be reached
+    EXPECT_EQ(w.bitbtn1->geometry(), QRect(36, 371, 75, 25));
+    w.hide();
+
+    gw::PlaceInArea(&w, QRect(0, 0, 1280, 800));
+    EXPECT_EQ(w.size(), QSize(250, 406));
 }
 
 } // namespace

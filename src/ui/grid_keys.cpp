@@ -81,6 +81,10 @@ GridKeys::GridKeys(QTableView* table, const QString& capacity)
     : QObject(table), table_(table), capacity_(capacity) {}
 
 GridKeys* GridKeys::Attach(QTableView* table, const QString& capacity) {
+    if (GridKeys* attached = Of(table)) {
+        attached->capacity_ = capacity;
+        return attached;
+    }
     auto* keys = new GridKeys(table, capacity);
     keys->setObjectName("GridKeys");
     table->setSelectionMode(QAbstractItemView::ContiguousSelection);

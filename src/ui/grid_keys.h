@@ -38,9 +38,10 @@ namespace gw {
 class GridKeys : public QObject {
     Q_OBJECT
 public:
-    // Gives `table` the keys (the object is the table's child) and lets the user
-    // select a rectangle of cells. `capacity` ends the message about rows that
-    // did not fit: "3 rows not pasted: " + capacity.
+    // Gives `table` the keys (the object is the table's child; a second call
+    // only changes `capacity`) and lets the user select a rectangle of cells.
+    // `capacity` ends the message about rows that did not fit:
+    // "3 rows not pasted: " + capacity. The table keeps its model from here on.
     static GridKeys* Attach(QTableView* table, const QString& capacity);
     // The keys given to `table`; nullptr when it has none.
     static GridKeys* Of(const QTableView* table);

@@ -96,7 +96,7 @@ FrameGrid TableToGrid(FrameListKind kind, const QTableWidget* table) {
 
 void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
                        const std::string& listPath, QTableWidget* table, QWidget* parent,
-                       CobIdWidth& width) {
+                       CobIdWidth& width, UnreadDocumentGuard& listGuard) {
     std::exception_ptr failure;
     width = CobIdWidth::Bits11;
     try {
@@ -107,7 +107,7 @@ void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
     FrameGrid grid(kind);
     FrameLoadResult loaded;
     try {
-        loaded = LoadFrameDocument(kind, listPath, grid);
+        listGuard.Load(listPath, [&] { loaded = LoadFrameDocument(kind, listPath, grid); });
     } catch (...) {
         if (!failure)
             failure = std::current_exception();
@@ -124,12 +124,17 @@ void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
 }
 
 bool ValidateFrameRows(FrameListKind kind, QTableWidget* table, CobIdWidth width, QWidget* parent) {
-    const std::vector<FrameRowError> errors = FrameRowErrors(kind, TableToGrid(kind, table), width);
-    if (errors.empty())
+    const FrameGrid grid = TableToGrid(kind, table);
+    const std::vector<FrameRowError> errors = FrameRowErrors(kind, grid, width);
+    std::optional<FrameRowError> refused;
+    if (!errors.empty())
+        refused = errors.front();
+    else
+        refused = FirstUnfitFrameCell(grid);
+    if (!refused)
         return true;
-    const FrameRowError& first = errors.front();
-    CurrentPrompts().Error(parent, QString::fromStdString(first.message));
-    SelectRefusedCell(table, first.row - 1, first.column);
+    CurrentPrompts().Error(parent, QString::fromStdString(refused->message));
+    SelectRefusedCell(table, refused->row - 1, refused->column);
     return false;
 }
 

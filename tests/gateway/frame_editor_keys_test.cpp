@@ -275,6 +275,16 @@ TEST_F(FrameEditorKeys, RefusedCellIsCurrentAfterTheErrorBox) {
     EXPECT_TRUE(g->viewport()->rect().intersects(g->visualItemRect(g->item(23, 2))));
     EXPECT_EQ(QApplication::focusWidget(), g);
     EXPECT_TRUE(FSetVar->isVisible());
+
+    // Text a document cannot hold is refused at its cell too.
+    gw::SetFrameCellText(g, 2, 24, "8");
+    gw::SetFrameCellText(g, 5, 3, QString("pump") + QChar(0x07));
+    Go(g, 1, 1);
+    prompts.Clear();
+    QTest::mouseClick(FSetVar->bitbtn1, Qt::LeftButton);
+    ASSERT_EQ(prompts.Errors().size(), 1);
+    EXPECT_EQ(Current(g), std::make_pair(3, 5));
+    EXPECT_TRUE(FSetVar->isVisible());
 }
 
 TEST(WindowPlacement, CentredWhenItFitsElseAtTheTopLeftWithinTheArea) {

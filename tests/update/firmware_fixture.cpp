@@ -25,17 +25,22 @@ std::uint8_t FirmwareByte(std::uint32_t address) {
     return static_cast<std::uint8_t>((address * 7 + (address >> 8)) & 0xFF);
 }
 
+std::string S2Lines(const AddressRange& range, const std::string& eol, std::uint32_t recordBytes) {
+    std::string text;
+    for (std::uint32_t a = range.first; a < range.end; a += recordBytes) {
+        std::vector<std::uint8_t> data;
+        for (std::uint32_t i = a; i < range.end && i < a + recordBytes; ++i)
+            data.push_back(FirmwareByte(i));
+        text += S2Line(a, data) + eol;
+    }
+    return text;
+}
+
 std::string MakeFirmware(const std::vector<AddressRange>& ranges, const std::string& eol,
                          std::uint32_t recordBytes, bool end) {
     std::string text = "S00600004844521B" + eol;
-    for (const AddressRange& r : ranges) {
-        for (std::uint32_t a = r.first; a < r.end; a += recordBytes) {
-            std::vector<std::uint8_t> data;
-            for (std::uint32_t i = a; i < r.end && i < a + recordBytes; ++i)
-                data.push_back(FirmwareByte(i));
-            text += S2Line(a, data) + eol;
-        }
-    }
+    for (const AddressRange& r : ranges)
+        text += S2Lines(r, eol, recordBytes);
     if (end)
         text += "S9030000FC" + eol;
     return text;

@@ -18,6 +18,10 @@ std::string S2Line(std::uint32_t address, const std::vector<std::uint8_t>& data)
 // The firmware's byte at `address` (a pattern that differs from every bank's).
 std::uint8_t FirmwareByte(std::uint32_t address);
 
+// S2 records of `recordBytes` over `range`, each ended by `eol`.
+std::string S2Lines(const AddressRange& range, const std::string& eol = "\n",
+                    std::uint32_t recordBytes = 32);
+
 // A firmware: an S0 header, S2 records of `recordBytes` over each range, and an
 // S9 end record when `end` is true; every line ended by `eol`.
 std::string MakeFirmware(const std::vector<AddressRange>& ranges, const std::string& eol = "\n",

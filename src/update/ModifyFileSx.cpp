@@ -124,16 +124,11 @@ void TFModifyFileSx::PlaceOnScreen() {
 
 void TFModifyFileSx::PaintBank(int stage, bool red) {
     QCheckBox* box = BankBox(stage);
+    // A check box fills its background with its button colour.
     QPalette p = box->palette();
-    p.setColor(QPalette::Window, red ? kBankNotFoundColour : kBackground);
+    p.setColor(box->backgroundRole(), red ? kBankNotFoundColour : kBackground);
     box->setPalette(p);
     box->setAutoFillBackground(red);
-}
-
-bool TFModifyFileSx::BankPaintedRed(int stage) const {
-    const QCheckBox* box = BankBox(stage);
-    return box->autoFillBackground() &&
-           box->palette().color(QPalette::Window) == kBankNotFoundColour;
 }
 
 void TFModifyFileSx::UseSource(const std::string& dir, const std::string& name) {

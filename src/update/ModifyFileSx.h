@@ -50,7 +50,6 @@ public:
 
     // The check box of a stage (1 to 5).
     QCheckBox* BankBox(int stage) const { return banks_[stage - 1]; }
-    bool BankPaintedRed(int stage) const;
 
     std::string SourceSxDir;            // the folder SourceSxName is found in
     std::string SourceSxName;           // file name of the source firmware

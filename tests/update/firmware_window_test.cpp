@@ -39,6 +39,12 @@ namespace {
 
 const std::string kPilcrow = "\xC2\xB6";
 
+// What the user sees: the corner of the bank's box in red.
+bool PaintedRed(TFModifyFileSx& w, int stage) {
+    QCheckBox* box = w.BankBox(stage);
+    return box->grab().toImage().pixelColor(box->width() - 1, 0) == QColor(255, 0, 0);
+}
+
 class FirmwareWindow : public ::testing::Test {
 protected:
     FirmwareWindow() {
@@ -153,7 +159,7 @@ TEST_F(FirmwareWindow, ShowPreparesTheWindow) {
         SCOPED_TRACE(stage);
         EXPECT_EQ(w.BankBox(stage)->text(), QString("Bank %1").arg(stage));
         EXPECT_EQ(w.BankBox(stage)->isVisibleTo(w.GbBank), stage <= 2);
-        EXPECT_FALSE(w.BankPaintedRed(stage));
+        EXPECT_FALSE(PaintedRed(w, stage));
     }
     EXPECT_TRUE(w.Cbbank2->isChecked());
 
@@ -215,7 +221,7 @@ TEST_F(FirmwareWindow, ExecuteBuildsBanksOneAndTwoAndStartsTheFlashWriter) {
     EXPECT_NE(built.find(gwtest::S2Line(0x3A8000, bank3) + "\r\n"), std::string::npos);
     EXPECT_EQ(w.Avanzamento->value(), w.Avanzamento->maximum());
     for (int stage = 1; stage <= 5; ++stage)
-        EXPECT_FALSE(w.BankPaintedRed(stage));
+        EXPECT_FALSE(PaintedRed(w, stage));
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(Project.ProjectDir))
         names.push_back(e.path().filename().string());
@@ -231,8 +237,8 @@ TEST_F(FirmwareWindow, ABankNotInTheFirmwareTurnsRed) {
     WriteFlashWriter();
     w.FormShow();
     w.LbButton2Click();
-    EXPECT_TRUE(w.BankPaintedRed(1));
-    EXPECT_TRUE(w.BankPaintedRed(2));
+    EXPECT_TRUE(PaintedRed(w, 1));
+    EXPECT_TRUE(PaintedRed(w, 2));
     EXPECT_EQ(ReadFile(NewFile()), source);
     EXPECT_TRUE(prompts.Texts().isEmpty());
     EXPECT_NE(FlashWriterArguments(), "") << "a bank not found is no failure";
@@ -240,8 +246,8 @@ TEST_F(FirmwareWindow, ABankNotInTheFirmwareTurnsRed) {
     // The next build starts from the normal colour.
     WriteSource(MakeFirmware({BankRange(1)}));
     w.ExeModFileSxClick();
-    EXPECT_FALSE(w.BankPaintedRed(1));
-    EXPECT_TRUE(w.BankPaintedRed(2));
+    EXPECT_FALSE(PaintedRed(w, 1));
+    EXPECT_TRUE(PaintedRed(w, 2));
     EXPECT_TRUE(w.ExeModFileSx->isEnabled());
 }
 

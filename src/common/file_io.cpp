@@ -24,8 +24,11 @@ namespace {
     throw FileError("Cannot write file '" + path + "': " + std::strerror(err));
 }
 
-// Large enough that a line-by-line writer makes few system calls.
-constexpr std::size_t kWriteBufferSize = 1 << 16;
+// Large enough that a line-by-line writer of a big file makes few system
+// calls; the buffer grows to it only as pieces come.
+constexpr std::size_t kWriteBufferSize = 1 << 20;
+// Pieces this big are not worth copying into the buffer first.
+constexpr std::size_t kDirectWriteSize = 1 << 16;
 
 } // namespace
 
@@ -37,7 +40,6 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
     fd_ = ::mkstemp(temp_.data());
     if (fd_ < 0)
         ThrowWriteError(path_, errno);
-    buffer_.reserve(kWriteBufferSize);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
@@ -75,16 +77,14 @@ void AtomicFileWriter::Flush() {
 void AtomicFileWriter::Write(std::string_view bytes) {
     if (fd_ < 0)
         ThrowWriteError(path_, EBADF);
-    if (buffer_.size() + bytes.size() <= kWriteBufferSize) {
-        buffer_.append(bytes);
+    if (bytes.size() >= kDirectWriteSize) {
+        Flush();
+        WriteAll(bytes.data(), bytes.size()); // a big piece goes out as it is
         return;
     }
-    Flush();
-    if (bytes.size() < kWriteBufferSize) {
-        buffer_.append(bytes);
-        return;
-    }
-    WriteAll(bytes.data(), bytes.size()); // one big piece goes out at once
+    if (buffer_.size() + bytes.size() > kWriteBufferSize)
+        Flush();
+    buffer_.append(bytes);
 }
 
 void AtomicFileWriter::Commit(bool durable) {

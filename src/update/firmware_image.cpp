@@ -63,7 +63,7 @@ void AppendHexByte(std::string& s, std::uint8_t b) {
 // with LF, CR LF or a lone CR.
 class LineReader {
 public:
-    explicit LineReader(const std::string& path) : buffer_(1 << 16) {
+    explicit LineReader(const std::string& path) : buffer_(1 << 20) {
         fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd_ < 0)
             throw StageFailed{};
@@ -72,8 +72,24 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
+    // Called before the buffer's contents move, while views into it still hold.
+    void BeforeRefill(std::function<void()> hook) { beforeRefill_ = std::move(hook); }
+
     // The next line without its end; valid until the next call. False at the end.
     bool Next(std::string_view& line) {
+        if (!Find(line)) {
+            withEnd_ = {};
+            return false;
+        }
+        withEnd_ = std::string_view(line.data(), buffer_.data() + pos_ - line.data());
+        return true;
+    }
+
+    // The last line with its end as the file holds it.
+    std::string_view LastWithEnd() const { return withEnd_; }
+
+private:
+    bool Find(std::string_view& line) {
         for (;;) {
             const char* begin = buffer_.data() + pos_;
             const std::size_t size = end_ - pos_;
@@ -104,8 +120,9 @@ public:
         }
     }
 
-private:
     void Refill() {
+        if (beforeRefill_)
+            beforeRefill_();
         if (pos_ > 0) {
             std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
             end_ -= pos_;
@@ -129,6 +146,48 @@ private:
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     bool eof_ = false;
+    std::string_view withEnd_;
+    std::function<void()> beforeRefill_;
+};
+
+// A stage's output. Input lines that already end in CR LF are written in runs
+// straight from the reader's buffer: most of a firmware passes unchanged.
+class StageOutput {
+public:
+    StageOutput(const std::string& path, LineReader& in) : file_(path) {
+        in.BeforeRefill([this] { Flush(); });
+    }
+
+    // The line `in` read last, unchanged.
+    void Copy(std::string_view line, std::string_view withEnd) {
+        if (withEnd.size() != line.size() + 2 || !withEnd.ends_with(kLineEnd)) {
+            Write(line);
+            Write(kLineEnd);
+        } else if (!run_.empty() && run_.data() + run_.size() == withEnd.data()) {
+            run_ = std::string_view(run_.data(), run_.size() + withEnd.size());
+        } else {
+            Flush();
+            run_ = withEnd;
+        }
+    }
+    void Write(std::string_view bytes) {
+        Flush();
+        file_.Write(bytes);
+    }
+    void Commit(bool durable) {
+        Flush();
+        file_.Commit(durable);
+    }
+
+private:
+    void Flush() {
+        if (!run_.empty())
+            file_.Write(run_);
+        run_ = {};
+    }
+
+    AtomicFileWriter file_;
+    std::string_view run_;
 };
 
 int CountLines(const std::string& path) {
@@ -205,7 +264,7 @@ std::optional<std::string> ReadBankFile(const std::string& path) {
 // The stage's copy of one S2 record that overlaps the bank range only in part:
 // the bytes outside the range stay, so no firmware byte is lost and none is
 // given twice.
-void WriteOutsideParts(AtomicFileWriter& out, std::string_view line, std::uint32_t address,
+void WriteOutsideParts(StageOutput& out, std::string_view line, std::uint32_t address,
                        std::uint32_t size, std::uint32_t first, std::uint32_t last,
                        const std::string& bank, bool& inserted, Progress& progress) {
     std::vector<std::uint8_t> data(size);
@@ -237,8 +296,8 @@ std::uint32_t S2DataSize(std::string_view line) {
 }
 
 // Copies the input with the bank in place of its range; the stage's result.
-int CopyWithBank(LineReader& in, AtomicFileWriter& out, int stage, bool ask,
-                 const std::string& bank, const MergeCallbacks& callbacks, Progress& progress) {
+int CopyWithBank(LineReader& in, StageOutput& out, int stage, bool ask, const std::string& bank,
+                 const MergeCallbacks& callbacks, Progress& progress) {
     const std::uint32_t first = BankStart(stage);
     const std::uint32_t last = first + kBankSize - 1;
     int result = kMergeFailed;
@@ -255,6 +314,11 @@ int CopyWithBank(LineReader& in, AtomicFileWriter& out, int stage, bool ask,
             const auto address = HexAt(line, 4, 6);
             if (!address)
                 throw StageFailed{};
+            // A record holds at most 252 data bytes: most are far from the bank.
+            if (*address > last || *address + 0xFF < first) {
+                out.Copy(line, in.LastWithEnd());
+                continue;
+            }
             const std::uint32_t size = S2DataSize(line);
             const std::uint32_t end = *address + std::max<std::uint32_t>(size, 1); // one past
             if (*address > last || end - 1 < first) {
@@ -272,8 +336,7 @@ int CopyWithBank(LineReader& in, AtomicFileWriter& out, int stage, bool ask,
                 insert();
             result = inserted ? kBankInserted : kBankNotFound;
         }
-        out.Write(line);
-        out.Write(kLineEnd);
+        out.Copy(line, in.LastWithEnd());
     }
     return result;
 }
@@ -387,9 +450,10 @@ MergeOutcome MergeBank(const FirmwareFolders& folders, int stage, bool ask,
         if (!bankFile)
             throw StageFailed{};
         const std::string bank = BankRecords(stage, *bankFile);
-        AtomicFileWriter out(JoinPath(folders.OutputDir, outputName));
-        progress.Start(kBankRecordCount + CountLines(inputPath));
+        // Counting costs a read of the whole input; only the progress needs it.
+        progress.Start(callbacks.progress ? kBankRecordCount + CountLines(inputPath) : 0);
         LineReader in(inputPath);
+        StageOutput out(JoinPath(folders.OutputDir, outputName), in);
         outcome.result = CopyWithBank(in, out, stage, ask, bank, callbacks, progress);
         // Without an end record the file is not a firmware: it is not handed on.
         if (outcome.result != kMergeFailed)

@@ -181,6 +181,29 @@ TEST_F(Merge, EveryLineEndIsReadAndWrittenAsCrLf) {
     EXPECT_EQ(progress.back(), std::make_pair(512 + 5, 512 + 5));
 }
 
+TEST_F(Merge, LineEndsDoNotChangeTheResultOfABigFirmware) {
+    // Larger than the read buffer, so lines and line ends straddle its refills.
+    const std::vector<AddressRange> ranges = {{0x340000, 0x3D0000}};
+    std::string expected;
+    for (const std::string eol : {"\r\n", "\n", "\r"}) {
+        SCOPED_TRACE(eol.size() == 2 ? "CR LF" : eol == "\n" ? "LF" : "CR");
+        const std::string source = MakeFirmware(ranges, eol);
+        ASSERT_GT(source.size(), 1u << 20);
+        WriteFile(dir / "src.sx", source);
+        const FirmwareBuild build =
+            BuildFirmwareImage(folders, dir / "src.sx", {true, true, true, true, true});
+        ASSERT_FALSE(build.failed) << build.message;
+        const std::string built = ReadFile(dir / "New_fw.sx");
+        if (expected.empty()) {
+            expected = built;
+            // Only the banks differ from the source.
+            EXPECT_EQ(built.size(), source.size());
+            EXPECT_EQ(built.substr(0, 0x8000), source.substr(0, 0x8000));
+        }
+        EXPECT_TRUE(built == expected);
+    }
+}
+
 TEST_F(Merge, TheQuestionInsertsAMissingBankBeforeTheEnd) {
     const std::string source = MakeFirmware({{0x380000, 0x380020}});
     for (const bool yes : {true, false}) {

@@ -203,7 +203,7 @@ int CountLines(const std::string& path) {
 // more than the copy.
 class Progress {
 public:
-    Progress(const MergeCallbacks& callbacks) : report_(callbacks.progress) {}
+    explicit Progress(const MergeCallbacks& callbacks) : report_(callbacks.progress) {}
 
     void Start(int maximum) {
         maximum_ = maximum;
@@ -263,20 +263,16 @@ std::optional<std::string> ReadBankFile(const std::string& path) {
 
 // The stage's copy of one S2 record that overlaps the bank range only in part:
 // the bytes outside the range stay, so no firmware byte is lost and none is
-// given twice.
+// given twice. The bank goes between them.
 void WriteOutsideParts(StageOutput& out, std::string_view line, std::uint32_t address,
                        std::uint32_t size, std::uint32_t first, std::uint32_t last,
-                       const std::string& bank, bool& inserted, Progress& progress) {
+                       const std::function<void()>& insertBank) {
     std::vector<std::uint8_t> data(size);
     for (std::uint32_t i = 0; i < size; ++i)
         data[i] = static_cast<std::uint8_t>(*HexAt(line, 10 + 2 * i, 2));
     if (address < first)
         out.Write(S2Record(address, data.data(), first - address) + kLineEnd);
-    if (!inserted) {
-        out.Write(bank);
-        progress.Advance(kBankRecordCount);
-        inserted = true;
-    }
+    insertBank();
     const std::uint32_t end = address + size; // one past the record
     if (end - 1 > last)
         out.Write(S2Record(last + 1, data.data() + (last + 1 - address), end - (last + 1)) +
@@ -302,7 +298,9 @@ int CopyWithBank(LineReader& in, StageOutput& out, int stage, bool ask, const st
     const std::uint32_t last = first + kBankSize - 1;
     int result = kMergeFailed;
     bool inserted = false;
-    auto insert = [&] {
+    const std::function<void()> insertOnce = [&] {
+        if (inserted)
+            return;
         out.Write(bank);
         progress.Advance(kBankRecordCount);
         inserted = true;
@@ -321,19 +319,16 @@ int CopyWithBank(LineReader& in, StageOutput& out, int stage, bool ask, const st
             }
             const std::uint32_t size = S2DataSize(line);
             const std::uint32_t end = *address + std::max<std::uint32_t>(size, 1); // one past
-            if (*address > last || end - 1 < first) {
-                // outside the bank: copied below
-            } else if (*address >= first && end - 1 <= last) {
-                if (!inserted)
-                    insert();
-                continue;
-            } else {
-                WriteOutsideParts(out, line, *address, size, first, last, bank, inserted, progress);
+            if (*address <= last && end - 1 >= first) {
+                if (*address >= first && end - 1 <= last)
+                    insertOnce(); // the record lies in the bank: dropped
+                else
+                    WriteOutsideParts(out, line, *address, size, first, last, insertOnce);
                 continue;
             }
         } else if (line.starts_with("S9")) {
             if (!inserted && ask && callbacks.insertAnyway && callbacks.insertAnyway())
-                insert();
+                insertOnce();
             result = inserted ? kBankInserted : kBankNotFound;
         }
         out.Copy(line, in.LastWithEnd());

@@ -1,6 +1,7 @@
 #include "update/firmware_image.h"
 
 #include "common/file_io.h"
+#include "common/hex_text.h"
 #include "update/run_and_wait.h"
 
 #include <algorithm>
@@ -29,16 +30,6 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 // Any read or write of a stage that fails; the stage ends with its message.
 struct StageFailed {};
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // The value of `digits` hexadecimal digits at `at`; nullopt when the line is
 // shorter or a character is not a digit.
 std::optional<std::uint32_t> HexAt(std::string_view line, std::size_t at, std::size_t digits) {
@@ -46,7 +37,7 @@ std::optional<std::uint32_t> HexAt(std::string_view line, std::size_t at, std::s
         return std::nullopt;
     std::uint32_t v = 0;
     for (std::size_t i = at; i < at + digits; ++i) {
-        const int d = HexValue(line[i]);
+        const int d = HexDigitValue(line[i]);
         if (d < 0)
             return std::nullopt;
         v = (v << 4) | static_cast<std::uint32_t>(d);
@@ -286,7 +277,7 @@ std::uint32_t S2DataSize(std::string_view line) {
     if (!count || *count < 4 || line.size() < 4 + 2 * std::size_t(*count))
         return 0;
     for (std::size_t i = 10; i < 2 + 2 * std::size_t(*count); ++i)
-        if (HexValue(line[i]) < 0)
+        if (HexDigitValue(line[i]) < 0)
             return 0;
     return *count - 4;
 }

@@ -5,6 +5,7 @@
 #include "app/windows.h"
 #include "extras/SELstringhe.h"
 #include "gateway/Upargen.h"
+#include "support/control_text.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 #include "ui/look.h"
@@ -135,16 +136,7 @@ TEST_F(FirmwareWindow, ShowPreparesTheWindow) {
     };
     for (const Item& it : items) {
         SCOPED_TRACE(it.widget->objectName().toStdString());
-        QString text;
-        if (auto* l = qobject_cast<QLabel*>(it.widget))
-            text = l->text();
-        else if (auto* b = qobject_cast<QAbstractButton*>(it.widget))
-            text = b->text();
-        else if (auto* c = qobject_cast<QComboBox*>(it.widget))
-            text = c->currentText();
-        else if (auto* e = qobject_cast<QLineEdit*>(it.widget))
-            text = e->text();
-        EXPECT_EQ(text, it.text);
+        EXPECT_EQ(gwtest::ControlText(it.widget), it.text);
         EXPECT_EQ(it.widget->isVisible(), it.shown);
         EXPECT_TRUE(w.rect().contains(it.widget->geometry())) << "inside the window";
     }

@@ -1,6 +1,7 @@
 // The update wizard driven as a user would: Connect, Next, the options, and the
 // launch of a stand-in updater that records what it was given.
 #include "app/project_globals.h"
+#include "support/control_text.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 #include "ui/run_and_wait_qt.h"
@@ -93,14 +94,7 @@ TEST_F(Wizard, LayoutAndCaptions) {
     };
     for (const auto& it : items) {
         SCOPED_TRACE(it.widget->objectName().toStdString());
-        QString text;
-        if (auto* l = qobject_cast<QLabel*>(it.widget))
-            text = l->text();
-        else if (auto* b = qobject_cast<QAbstractButton*>(it.widget))
-            text = b->text();
-        else if (auto* c = qobject_cast<QComboBox*>(it.widget))
-            text = c->currentText();
-        EXPECT_EQ(text, it.text);
+        EXPECT_EQ(gwtest::ControlText(it.widget), it.text);
         EXPECT_EQ(it.widget->pos(), it.place.topLeft());
         if (it.place.width()) {
             EXPECT_EQ(it.widget->width(), it.place.width());

@@ -12,6 +12,7 @@
 #include "ui/run_and_wait_qt.h"
 #include "update/ModifyFileSx.h"
 #include "update/firmware_fixture.h"
+#include "update/temp_project.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -49,19 +50,11 @@ bool PaintedRed(TFModifyFileSx& w, int stage) {
 class FirmwareWindow : public ::testing::Test {
 protected:
     FirmwareWindow() {
-        saved_ = Project;
-        Project.ExeDir = dir.Path();
-        Project.MasterDir = dir / "MASTER";
-        Project.ProjectsDir = dir / "PROJECTS";
-        Project.ProjectName = "/Pump Two";
-        Project.ProjectDir = dir / "PROJECTS/Pump Two";
-        std::filesystem::create_directories(Project.ProjectDir + "/bin");
         std::filesystem::create_directories(Project.MasterDir);
         for (int stage = 1; stage <= 5; ++stage)
             WriteFile(Bin("bank" + std::to_string(stage) + ".bin"), BankBytes(stage));
         WriteSource(MakeFirmware({BankRange(1), BankRange(2), BankRange(3), BankRange(5)}));
     }
-    ~FirmwareWindow() override { Project = saved_; }
 
     std::string Bin(const std::string& name) const { return Project.ProjectDir + "/bin/" + name; }
     std::string NewFile() const { return Project.ProjectDir + "/New_sx58204.sx"; }
@@ -94,8 +87,8 @@ protected:
     }
 
     gwtest::TempDir dir;
+    gwtest::TempProject project{dir};
     gwtest::ScriptedPrompts prompts;
-    ProjectPaths saved_;
     TFModifyFileSx w;
 };
 

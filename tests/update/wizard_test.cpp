@@ -8,6 +8,7 @@
 #include "update/UBootSer.h"
 #include "update/pty.h"
 #include "update/pty_modem_devices.h"
+#include "update/temp_project.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,17 +31,7 @@ namespace {
 
 class Wizard : public ::testing::Test {
 protected:
-    Wizard() {
-        saved_ = Project;
-        Project.ExeDir = dir.Path();
-        Project.MasterDir = dir / "MASTER";
-        Project.ProjectsDir = dir / "PROJECTS";
-        Project.ProjectName = "/Pump Two";
-        Project.ProjectDir = dir / "PROJECTS/Pump Two";
-        std::filesystem::create_directories(Project.ProjectDir + "/bin");
-        w.FormShow();
-    }
-    ~Wizard() override { Project = saved_; }
+    Wizard() { w.FormShow(); }
 
     // A stand-in updater beside the executable.
     void WriteUpdater(const std::string& body) {
@@ -58,11 +49,11 @@ protected:
     bool OnPage2() const { return w.Panel1->isVisibleTo(&w); }
 
     gwtest::TempDir dir;
+    gwtest::TempProject project{dir};
     gwtest::ScriptedPrompts prompts;
     Pty pty;
     std::shared_ptr<gwtest::PtyModemDevices> modem = std::make_shared<gwtest::PtyModemDevices>();
     TFBootSer w;
-    ProjectPaths saved_;
 };
 
 TEST_F(Wizard, LayoutAndCaptions) {

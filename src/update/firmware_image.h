@@ -31,8 +31,6 @@ inline constexpr const char* kMsgSxNotFound = "File *.Sx Not Found,Abort Procedu
 inline constexpr const char* kMsgNewSxNotFound = "File New *.Sx Not Found,Abort Procedure";
 inline constexpr const char* kMsgBinDirNotFound = "Directory Bin Not Found,Abort Procedure";
 inline constexpr const char* kMsgNewSxNotCreated = "File New Sx Not Create,Abort Procedure";
-inline constexpr const char* kMsgBankNotFoundQuestion = "Bank Not Found.To insert Equally?";
-inline constexpr const char* kCaptionAlert = "Alert";
 // "File bank3.bin Not Found,Abort Procedure"
 std::string BankFileNotFoundMessage(int stage);
 
@@ -67,7 +65,8 @@ struct FirmwareFolders {
 struct MergeCallbacks {
     // Progress of a stage: the position moves by one per line read or bank
     // record written, up to the maximum (512 + the input's line count).
-    // Called now and then, and always at 0 and at the end.
+    // Called now and then: (0, 0) before the input is counted, (0, maximum)
+    // once it is, and (maximum, maximum) when the stage ends.
     std::function<void(int position, int maximum)> progress;
     // Asked at the end record when the bank's range was not found and the
     // caller allowed the question; true inserts the bank there.

@@ -55,7 +55,8 @@ void WriteFirmware(const std::string& path) {
 
 struct Times {
     double wall = 0;
-    double cpu = 0; // user and system time of the program
+    double cpu = 0;   // user and system time of the program
+    long peakKiB = 0; // its largest resident memory
 };
 
 // Runs the program to its end; its exit status, and its times in `times`.
@@ -83,6 +84,7 @@ int Run(const std::vector<std::string>& args, Times* times = nullptr) {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
         times->cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+        times->peakKiB = usage.ru_maxrss;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -129,9 +131,12 @@ int main(int argc, char** argv) {
     peer.insert(peer.end(), {"-o", dir + "/peer.sx", "-disable=data-count"});
 
     std::vector<double> ourWall, peerWall, ourCpu, peerCpu;
+    long ourPeak = 0, peerPeak = 0;
     for (int i = 0; i < rounds; ++i) {
         const Times a = Measure(ours);
         const Times b = Measure(peer);
+        ourPeak = std::max(ourPeak, a.peakKiB);
+        peerPeak = std::max(peerPeak, b.peakKiB);
         ourWall.push_back(a.wall);
         ourCpu.push_back(a.cpu);
         peerWall.push_back(b.wall);
@@ -141,11 +146,12 @@ int main(int argc, char** argv) {
     std::printf("firmware of %u MiB (%ju bytes of S-records), five banks, %d rounds\n",
                 kFirmwareSize >> 20,
                 static_cast<std::uintmax_t>(std::filesystem::file_size(dir + "/src.sx")), rounds);
-    std::printf("                      wall median   CPU median (user + system)\n");
-    std::printf("sw40931-cli firmware  %8.1f ms  %8.1f ms\n", Median(ourWall) * 1000,
-                Median(ourCpu) * 1000);
-    std::printf("srec_cat              %8.1f ms  %8.1f ms\n", Median(peerWall) * 1000,
-                Median(peerCpu) * 1000);
+    std::printf(
+        "                      wall median   CPU median   peak memory   (CPU: user + system)\n");
+    std::printf("sw40931-cli firmware  %8.1f ms  %8.1f ms  %8ld KiB\n", Median(ourWall) * 1000,
+                Median(ourCpu) * 1000, ourPeak);
+    std::printf("srec_cat              %8.1f ms  %8.1f ms  %8ld KiB\n", Median(peerWall) * 1000,
+                Median(peerCpu) * 1000, peerPeak);
     std::printf("ratio srec_cat / ours %8.2f     %8.2f\n", Median(peerWall) / Median(ourWall),
                 Median(peerCpu) / Median(ourCpu));
     std::printf("same memory image (srec_cmp): %s\n", same ? "yes" : "NO");

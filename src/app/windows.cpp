@@ -9,6 +9,7 @@
 #include "gateway/USetVar.h"
 #include "gateway/USwap.h"
 #include "gateway/Upargen.h"
+#include "update/ModifyFileSx.h"
 #include "update/UBootSer.h"
 
 namespace gw {
@@ -20,6 +21,7 @@ void CreateAllWindows(const std::string& exeDir) {
     FHelp = new TFHelp(owner);
     FAbout = new TFAbout(owner);
     FSELstringhe = new TFSELstringhe(owner);
+    FModifyFileSx = new TFModifyFileSx(owner);
     Fpargen = new TFpargen(owner);
     FSetVar = new TFSetVar(owner);
     FSetPdo = new TFSetPdo(owner);
@@ -35,6 +37,7 @@ void DestroyAllWindows() {
     FHelp = nullptr;
     FAbout = nullptr;
     FSELstringhe = nullptr;
+    FModifyFileSx = nullptr;
     Fpargen = nullptr;
     FSetVar = nullptr;
     FSetPdo = nullptr;

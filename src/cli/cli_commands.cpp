@@ -1,5 +1,6 @@
 #include "cli/cli_commands.h"
 
+#include "cli/cli_firmware.h"
 #include "common/file_io.h"
 #include "gateway/frame_list.h"
 #include "gateway/pargen.h"
@@ -24,6 +25,8 @@ const char* const kGeneralUsage =
     "  gsd PROJECT_DIR -o FILE      write the GSD file\n"
     "  check PROJECT_DIR            check a project as the editors do\n"
     "  dump-bank FILE               show a configuration image as text\n"
+    "  firmware SOURCE.sx BINDIR OUT.sx [--banks LIST]\n"
+    "                               splice the configuration banks into a firmware\n"
     "\n"
     "sw40931-cli COMMAND --help describes a command.\n"
     "Exit status: 0 success, 1 invalid project or image, 2 usage error.\n";
@@ -241,6 +244,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         out << kGeneralUsage;
         return kExitOk;
     }
+    if (args[0] == "firmware")
+        return Firmware(args, out, err);
     const Command* command = nullptr;
     for (const Command& c : kCommands)
         if (args[0] == c.name)

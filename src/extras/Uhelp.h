@@ -1,5 +1,6 @@
 #pragma once
 // The help window: shows the help text delivered beside the program.
+#include "common/product.h"
 #include "ui/modal_window.h"
 
 #include <string>
@@ -7,9 +8,6 @@
 class QTextEdit;
 
 namespace gw {
-
-// Selects the help file (help2.dat) and the banks of the firmware window.
-inline constexpr int ProductVariant = 2;
 
 inline constexpr const char* kMsgHelpUnreadable = "Impossible to read file Help";
 

@@ -10,12 +10,16 @@ const std::string kSep(1, std::filesystem::path::preferred_separator);
 
 } // namespace
 
-std::string UpdaterProgramPath(const std::string& exeDir) {
+std::string ProgramPathIn(const std::string& dir, const std::string& name) {
 #ifdef _WIN32
-    return exeDir + kSep + kUpdaterName + ".exe";
+    return dir + kSep + name + ".exe";
 #else
-    return exeDir + kSep + kUpdaterName;
+    return dir + kSep + name;
 #endif
+}
+
+std::string UpdaterProgramPath(const std::string& exeDir) {
+    return ProgramPathIn(exeDir, kUpdaterName);
 }
 
 std::string UpdaterParameterText(const std::string& port, const UpdaterOptions& options,

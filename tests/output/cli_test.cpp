@@ -8,18 +8,13 @@
 #include "output/bank_image.h"
 #include "output/gsd_file.h"
 #include "project_fixture.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <filesystem>
 #include <sstream>
-
-extern char** environ;
 
 namespace gw {
 namespace {
@@ -30,41 +25,11 @@ using gwtest::Row;
 using gwtest::Rows;
 using gwtest::SendDocument;
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using Outcome = gwtest::ProgramOutcome;
 
 // Runs the built program, its output captured in files of `scratch`.
 Outcome RunProgram(const std::vector<std::string>& args, const gwtest::TempDir& scratch) {
-    const std::string outPath = scratch / "stdout.txt";
-    const std::string errPath = scratch / "stderr.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    std::vector<std::string> all{GW_CLI_PATH};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    Outcome o;
-    const int rc = posix_spawn(&pid, GW_CLI_PATH, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-        ADD_FAILURE() << "cannot start " << GW_CLI_PATH;
-        return o;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    o.out = gwtest::ReadFile(outPath);
-    o.err = gwtest::ReadFile(errPath);
-    return o;
+    return gwtest::RunProgram(GW_CLI_PATH, args, scratch);
 }
 
 Outcome RunInProcess(const std::vector<std::string>& args) {

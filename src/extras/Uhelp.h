@@ -1,5 +1,6 @@
 #pragma once
-// The help window: shows the help text delivered beside the program.
+// The help window: shows the help text delivered with the program (beside it in
+// a build, in the prefix's share/sw40931 when installed).
 #include "ui/modal_window.h"
 
 #include <string>
@@ -13,8 +14,8 @@ inline constexpr int ProductVariant = 2;
 
 inline constexpr const char* kMsgHelpUnreadable = "Impossible to read file Help";
 
-// ExeDir/help<ProductVariant>.dat
-std::string HelpFilePath(const std::string& exeDir);
+// ShareDir/help<ProductVariant>.dat
+std::string HelpFilePath(const std::string& shareDir);
 
 class TFHelp : public ModalWindow {
     Q_OBJECT

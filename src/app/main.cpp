@@ -1,6 +1,7 @@
 #include "app/UBrinvaleFirmWare.h"
 #include "app/program_options.h"
 #include "app/windows.h"
+#include "ui/close_on_signal.h"
 
 #include <QApplication>
 
@@ -15,8 +16,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(gw::kApplicationTitle);
     QApplication::setApplicationDisplayName(gw::kApplicationTitle);
+    // Lets the desktop match the window with the installed menu entry and icon.
+    QApplication::setDesktopFileName("example.velmora.sw40931");
     gw::CreateAllWindows(gw::LocateAppFolders(gw::RunningExecutableDir(argv[0]), options.dataDir,
                                               gw::UserEnvironment::FromProcess()));
+    gw::CloseOnTerminationSignals(gw::FBrinvaleFirmWare);
     gw::FBrinvaleFirmWare->show();
     const int rc = QApplication::exec();
     gw::DestroyAllWindows();

@@ -14,13 +14,13 @@ int main(int argc, char** argv) {
     if (const std::optional<int> rc = gw::AnswerProgramOptions(options, std::cout, std::cerr))
         return *rc;
     QApplication app(argc, argv);
+    gw::CloseOnTerminationSignals();
     QApplication::setApplicationName(gw::kApplicationTitle);
     QApplication::setApplicationDisplayName(gw::kApplicationTitle);
     // Lets the desktop match the window with the installed menu entry and icon.
     QApplication::setDesktopFileName("example.velmora.sw40931");
     gw::CreateAllWindows(gw::LocateAppFolders(gw::RunningExecutableDir(argv[0]), options.dataDir,
                                               gw::UserEnvironment::FromProcess()));
-    gw::CloseOnTerminationSignals(gw::FBrinvaleFirmWare);
     gw::FBrinvaleFirmWare->show();
     const int rc = QApplication::exec();
     gw::DestroyAllWindows();

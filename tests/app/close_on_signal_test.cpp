@@ -26,7 +26,7 @@ TEST(CloseOnTerminationSignals, SigtermDuringAModalDialogClosesAndSaves) {
     gwtest::TempDir exe, data;
     gwtest::ScriptedPrompts prompts;
     CreateAllWindows(AppFolders{exe.Path(), data.Path(), exe.Path()});
-    CloseOnTerminationSignals(FBrinvaleFirmWare);
+    CloseOnTerminationSignals();
     FBrinvaleFirmWare->show();
     Project.ProjectName = "/Pump";
 

@@ -34,7 +34,8 @@ void SetProjectPaths(ProjectPaths& p) {
 }
 
 std::string SettingsFilePath(const ProjectPaths& p) {
-    return p.DataDir + kSep + kSettingsFileName;
+    // Paths set up by hand with only ExeDir keep the file beside the executable.
+    return (p.DataDir.empty() ? p.ExeDir : p.DataDir) + kSep + kSettingsFileName;
 }
 
 ProjectPaths StartWorkspace(const std::string& exeDir) {

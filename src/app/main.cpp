@@ -4,6 +4,7 @@
 #include "ui/close_on_signal.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <iostream>
 
@@ -17,8 +18,10 @@ int main(int argc, char** argv) {
     gw::CloseOnTerminationSignals();
     QApplication::setApplicationName(gw::kApplicationTitle);
     QApplication::setApplicationDisplayName(gw::kApplicationTitle);
-    // Lets the desktop match the window with the installed menu entry and icon.
+    // Lets the desktop match the window with the installed menu entry and icon;
+    // an installed copy finds its icon in the icon theme (a build has none).
     QApplication::setDesktopFileName("example.velmora.sw40931");
+    QApplication::setWindowIcon(QIcon::fromTheme("example.velmora.sw40931"));
     gw::CreateAllWindows(gw::LocateAppFolders(gw::RunningExecutableDir(argv[0]), options.dataDir,
                                               gw::UserEnvironment::FromProcess()));
     gw::FBrinvaleFirmWare->show();

@@ -16,8 +16,9 @@ int main(int argc, char** argv) {
         return *rc;
     QApplication app(argc, argv);
     gw::CloseOnTerminationSignals();
+    // The application's name is its title in the task bar and on message boxes.
+    // No display name: Qt would append it to every window's caption on Linux.
     QApplication::setApplicationName(gw::kApplicationTitle);
-    QApplication::setApplicationDisplayName(gw::kApplicationTitle);
     // Lets the desktop match the window with the installed menu entry and icon;
     // an installed copy finds its icon in the icon theme (a build has none).
     QApplication::setDesktopFileName("example.velmora.sw40931");

@@ -1,6 +1,7 @@
 #include "cli/cli_commands.h"
 
 #include "app/program_options.h"
+#include "app/workspace.h"
 #include "common/file_io.h"
 #include "common/version.h"
 #include "gateway/frame_list.h"
@@ -115,11 +116,6 @@ void ExpectOne(const Arguments& a, const char* what) {
         throw UsageError("unexpected argument '" + a.positional[1] + "'");
 }
 
-// A bare name, as the program's PROJECTS folder holds them.
-bool IsProjectName(const std::string& s) {
-    return !s.empty() && s != "." && s != ".." && s.find_first_of("/\\") == std::string::npos;
-}
-
 // The generators treat missing documents as empty lists; a folder that is not
 // there is a typing mistake, not an empty project. A folder of that name here
 // wins over a project of that name in PROJECTS.
@@ -128,7 +124,7 @@ std::string ProjectFolder(const Arguments& a) {
     const std::string& dir = a.positional[0];
     if (FolderExists(dir))
         return dir;
-    if (!a.projectsDir.empty() && IsProjectName(dir)) {
+    if (!a.projectsDir.empty() && ProjectNameAcceptable(dir)) {
         const std::string named = JoinPath(a.projectsDir, dir);
         if (FolderExists(named))
             return named;

@@ -15,7 +15,11 @@
 namespace gw {
 
 void CreateAllWindows(const std::string& exeDir) {
-    FBrinvaleFirmWare = new TFBrinvaleFirmWare(exeDir);
+    CreateAllWindows(FoldersBesideExecutable(exeDir));
+}
+
+void CreateAllWindows(const AppFolders& folders) {
+    FBrinvaleFirmWare = new TFBrinvaleFirmWare(folders);
     QWidget* owner = FBrinvaleFirmWare;
     Fsaveproj = new TFsaveproj(owner);
     FHelp = new TFHelp(owner);

@@ -1,5 +1,6 @@
 #pragma once
-// The help window: shows the help text delivered beside the program.
+// The help window: shows the help text delivered with the program (beside it in
+// a build, in the prefix's share/sw40931 when installed).
 #include "common/product.h"
 #include "ui/modal_window.h"
 
@@ -11,8 +12,8 @@ namespace gw {
 
 inline constexpr const char* kMsgHelpUnreadable = "Impossible to read file Help";
 
-// ExeDir/help<ProductVariant>.dat
-std::string HelpFilePath(const std::string& exeDir);
+// ShareDir/help<ProductVariant>.dat
+std::string HelpFilePath(const std::string& shareDir);
 
 class TFHelp : public ModalWindow {
     Q_OBJECT

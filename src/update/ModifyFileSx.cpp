@@ -237,7 +237,7 @@ void TFModifyFileSx::LaunchVozedUzidar() {
         CurrentPrompts().Message(this, kMsgSxNotFound);
         return;
     }
-    const std::string program = FlashWriterProgramPath(Project.ExeDir);
+    const std::string program = FlashWriterProgramPath(Project.ExeDir, Project.DataDir);
     if (!FileExists(program)) {
         CurrentPrompts().Message(this, QString::fromStdString(FlashWriterNotFoundMessage()));
         return;

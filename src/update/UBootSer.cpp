@@ -143,7 +143,7 @@ std::string TFBootSer::ParameterText() const {
 
 void TFBootSer::LbButton4Click() {
     UpdaterCommandLine = ParameterText();
-    const std::string program = UpdaterProgramPath(Project.ExeDir);
+    const std::string program = UpdaterProgramPath(Project.ExeDir, Project.DataDir);
     if (RunAndWait(program, UpdaterCommandLine, false, UpdaterWaitLimitMs) ==
         RunAndWaitResult::NotStarted)
         CurrentPrompts().Message(this, CannotStartText(program));

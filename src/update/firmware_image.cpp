@@ -1,5 +1,7 @@
 #include "update/firmware_image.h"
 
+#include "app/app_folders.h"
+
 #include "common/file_io.h"
 #include "common/hex_text.h"
 #include "update/run_and_wait.h"
@@ -491,13 +493,12 @@ FirmwareBuild BuildFirmwareImage(const FirmwareFolders& folders, const std::stri
     return build;
 }
 
-std::string FlashWriterProgramPath(const std::string& exeDir) {
-    return ProgramPathIn(exeDir, kFlashWriterName);
+std::string FlashWriterProgramPath(const std::string& exeDir, const std::string& dataDir) {
+    return FindHelperProgram(exeDir, dataDir.empty() ? exeDir : dataDir, kFlashWriterName);
 }
 
 std::string FlashWriterNotFoundMessage() {
-    return fs::path(FlashWriterProgramPath("")).filename().string() +
-           " Not Found, Procedure Aborted";
+    return ProgramFileName(kFlashWriterName) + " Not Found, Procedure Aborted";
 }
 
 std::string FlashWriterParameterText(const std::string& firmwarePath, int portIndex) {

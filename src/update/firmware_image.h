@@ -103,8 +103,9 @@ FirmwareBuild BuildFirmwareImage(const FirmwareFolders& folders, const std::stri
                                  const std::array<bool, kBankCount>& selected,
                                  const MergeCallbacks& callbacks = {});
 
-// The flash writer beside the executable: ExeDir/VozedUzida, ".exe" on Windows.
-std::string FlashWriterProgramPath(const std::string& exeDir);
+// The flash writer VozedUzida (".exe" on Windows) beside the executable, else in
+// the data folder; without a data folder, beside the executable.
+std::string FlashWriterProgramPath(const std::string& exeDir, const std::string& dataDir = {});
 // "VozedUzida.exe Not Found, Procedure Aborted", with the platform's program name.
 std::string FlashWriterNotFoundMessage();
 // A double-quoted path, "¶" (UTF-8) and the port's index 0 to 7, without blanks.

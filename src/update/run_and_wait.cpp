@@ -1,5 +1,7 @@
 #include "update/run_and_wait.h"
 
+#include "app/app_folders.h"
+
 #include <filesystem>
 
 namespace gw {
@@ -10,16 +12,8 @@ const std::string kSep(1, std::filesystem::path::preferred_separator);
 
 } // namespace
 
-std::string ProgramPathIn(const std::string& dir, const std::string& name) {
-#ifdef _WIN32
-    return dir + kSep + name + ".exe";
-#else
-    return dir + kSep + name;
-#endif
-}
-
-std::string UpdaterProgramPath(const std::string& exeDir) {
-    return ProgramPathIn(exeDir, kUpdaterName);
+std::string UpdaterProgramPath(const std::string& exeDir, const std::string& dataDir) {
+    return FindHelperProgram(exeDir, dataDir.empty() ? exeDir : dataDir, kUpdaterName);
 }
 
 std::string UpdaterParameterText(const std::string& port, const UpdaterOptions& options,

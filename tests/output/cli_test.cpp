@@ -115,6 +115,9 @@ TEST_F(CliProject, ProgramExitStatus) {
         {{"check"}, 2, "missing PROJECT_DIR"},
         {{"check", project.Path(), "-o", "x"}, 2, "unknown option '-o'"},
         {{"dump-bank", scratch / "none.bin"}, 1, "Cannot open file"},
+        {{"--version"}, 0, ""},
+        {{"--data-dir"}, 2, "option --data-dir needs a folder"},
+        {{"--data-dir", scratch.Path()}, 2, "Usage: sw40931-cli COMMAND"},
     };
     for (const auto& c : cases) {
         std::string line;
@@ -133,6 +136,45 @@ TEST_F(CliProject, ProgramExitStatus) {
         EXPECT_EQ(in.out, o.out);
         EXPECT_EQ(in.err, o.err);
     }
+}
+
+TEST_F(CliProject, VersionIsTheProjectsOne) {
+    const Outcome o = RunProgram({"--version"}, scratch);
+    EXPECT_EQ(o.out, std::string("sw40931-cli ") + GW_PROJECT_VERSION + "\n");
+}
+
+// A project given by name is looked for in PROJECTS of the data folder the
+// windowed program would use.
+TEST_F(CliProject, AProjectNameIsFoundInTheDataFolder) {
+    namespace fs = std::filesystem;
+    gwtest::TempDir data;
+    fs::create_directories(data / "PROJECTS");
+    fs::copy(project.Path(), data / "PROJECTS/Pump", fs::copy_options::recursive);
+    const std::string bytes = BuildBankImage(project.Path()).Bytes;
+
+    const Outcome o = RunProgram({"--data-dir", data.Path(), "bank", "Pump"}, scratch);
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(gwtest::ReadFile(data / "PROJECTS/Pump/bin/bank.bin"), bytes);
+
+    const Outcome gone = RunProgram({"--data-dir=" + data.Path(), "check", "Gone"}, scratch);
+    EXPECT_EQ(gone.status, 1);
+    EXPECT_EQ(gone.err, "sw40931-cli check: project folder 'Gone' not found, nor '" +
+                            (data / "PROJECTS/Gone") + "'\n");
+
+    // An installed CLI takes the user's data folder, as the program does.
+    gwtest::TempDir root;
+    fs::create_directories(root / "usr/bin");
+    fs::create_directories(root / "usr/share/sw40931");
+    fs::create_directories(root / "home/.local/share/sw40931");
+    fs::rename(data / "PROJECTS", root / "home/.local/share/sw40931/PROJECTS");
+    std::ostringstream out, err;
+    const cli::Surroundings installed{root / "usr/bin", {"", root / "home"}};
+    EXPECT_EQ(cli::Run({"check", "Pump"}, out, err, installed), 0) << err.str();
+    EXPECT_NE(out.str().find("PROJECTS/Pump: no errors"), std::string::npos) << out.str();
+
+    // With neither, a name is a folder of the working folder only.
+    const Outcome plain = RunInProcess({"check", "Pump"});
+    EXPECT_EQ(plain.err, "sw40931-cli check: project folder 'Pump' not found\n");
 }
 
 TEST_F(CliProject, AnInvalidProjectWritesNothing) {

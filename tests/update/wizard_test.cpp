@@ -207,6 +207,23 @@ TEST_F(Wizard, TheUpdaterReceivesThePortOptionsAndPaths) {
     EXPECT_TRUE(OnPage2()) << "the wizard stays on page 2";
 }
 
+// An installed program cannot have the updater beside it; the user's data
+// folder holds it. One beside the executable still comes first.
+TEST_F(Wizard, TheUpdaterIsLookedForBesideTheExecutableThenInTheDataFolder) {
+    gwtest::TempDir data;
+    Project.DataDir = data.Path();
+    const std::string inData = data / kUpdaterName;
+    gwtest::WriteFile(inData, "#!/bin/sh\necho data > \"$(dirname \"$0\")/ran\"\n");
+    chmod(inData.c_str(), 0755);
+    w.LbButton4Click();
+    EXPECT_EQ(gwtest::ReadFile(data / "ran"), "data\n");
+
+    WriteUpdater("echo exe > \"$(dirname \"$0\")/ran\"\n");
+    w.LbButton4Click();
+    EXPECT_EQ(gwtest::ReadFile(dir / "ran"), "exe\n");
+    EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join("|").toStdString();
+}
+
 TEST_F(Wizard, AnUpdaterThatNeverEndsIsLeftRunningAtTheLimit) {
     WriteUpdater("echo $$ > \"$(dirname \"$0\")/pid\"\nexec sleep 60\n");
     w.UpdaterWaitLimitMs = 400;

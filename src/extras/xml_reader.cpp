@@ -26,6 +26,7 @@ public:
         : text_(std::move(text)), arena_(FirstBlockSize(text_.size())) {}
 
     std::string_view Text() const { return text_; }
+    std::string fileName;
 
     // A copy of `s` that lives as long as the store.
     std::string_view Keep(std::string_view s) {
@@ -53,7 +54,7 @@ public:
                           std::size_t count) {
         TXMLNode doc(TXMLNode::Document);
         doc.children = TXMLNodeList(first, count);
-        doc.store_ = std::move(store);
+        doc.file.store_ = std::move(store);
         return doc;
     }
 
@@ -78,9 +79,19 @@ TXMLNode::TXMLNode(TXMLNode&&) noexcept = default;
 TXMLNode& TXMLNode::operator=(TXMLNode&&) noexcept = default;
 TXMLNode::~TXMLNode() = default;
 
+TXMLFileName::TXMLFileName(TXMLFileName&&) noexcept = default;
+TXMLFileName& TXMLFileName::operator=(TXMLFileName&&) noexcept = default;
+TXMLFileName::~TXMLFileName() = default;
+
 TXMLFileName& TXMLFileName::operator=(std::string_view name) {
-    text_ = name.empty() ? nullptr : std::make_unique<std::string>(name);
+    if (!store_)
+        store_ = std::make_unique<detail::XmlNodeStore>(std::string());
+    store_->fileName = name;
     return *this;
+}
+
+std::string_view TXMLFileName::View() const {
+    return store_ ? std::string_view(store_->fileName) : std::string_view();
 }
 
 std::ostream& operator<<(std::ostream& out, const TXMLFileName& name) {

@@ -56,20 +56,26 @@ private:
     std::uint32_t size_ = 0;
 };
 
-// The file name of a document node: text of its own (a node's other texts are
-// views of the document), read like a std::string_view.
+// The file name of a document node, read like a std::string_view. It also
+// holds the document's store (the nodes below the document and the texts they
+// are views of), so that every node pays one pointer for what only the
+// document node has; on every other node it is empty.
 class TXMLFileName {
 public:
     TXMLFileName() = default;
+    TXMLFileName(TXMLFileName&&) noexcept;
+    TXMLFileName& operator=(TXMLFileName&&) noexcept;
+    ~TXMLFileName();
     TXMLFileName& operator=(std::string_view name);
 
-    std::string_view View() const { return text_ ? std::string_view(*text_) : std::string_view(); }
+    std::string_view View() const;
     operator std::string_view() const { return View(); }
     friend bool operator==(const TXMLFileName& a, std::string_view b) { return a.View() == b; }
     friend std::ostream& operator<<(std::ostream& out, const TXMLFileName& name);
 
 private:
-    std::unique_ptr<std::string> text_;
+    friend class detail::XmlNodeStore;
+    std::unique_ptr<detail::XmlNodeStore> store_;
 };
 
 // A parsed node. The document node owns the whole tree: every node below it,
@@ -110,8 +116,6 @@ private:
     friend class detail::XmlNodeStore;
     TXMLNode(Kind k, std::string_view n, std::string_view v, const TXMLNode* first,
              std::size_t count);
-
-    std::unique_ptr<detail::XmlNodeStore> store_; // document node only
 };
 
 inline const TXMLNode& TXMLNodeList::operator[](std::size_t i) const {

@@ -341,6 +341,40 @@ public:
         }
     }
 
+    // At a name start: the common attribute `name="text"` (whitespace around
+    // "=" allowed, no reference or middle dot), read in one go into `name`
+    // and `value`, the cursor past the closing quote. Anything else is left
+    // to the general reading: false, the cursor unmoved.
+    bool PlainAttribute(std::string_view& name, std::string_view& value) {
+        const char* p = p_;
+        const char* const end = end_;
+        const auto skipWhitespace = [&] {
+            while (p < end && IsWhitespace(*p))
+                ++p;
+        };
+        const char* const nameStart = p;
+        while (p < end && kNameChars[static_cast<unsigned char>(*p)])
+            ++p;
+        const char* const nameEnd = p;
+        skipWhitespace();
+        if (p == end || *p != '=')
+            return false;
+        ++p;
+        skipWhitespace();
+        if (p == end || (*p != '"' && *p != '\''))
+            return false;
+        const char quote = *p++;
+        const char* const valueStart = p;
+        while (p < end && *p != quote && *p != '<' && *p != '&')
+            ++p;
+        if (p == end || *p != quote || *nameEnd == static_cast<char>(0xC2))
+            return false;
+        name = {nameStart, static_cast<std::size_t>(nameEnd - nameStart)};
+        value = {valueStart, static_cast<std::size_t>(p - valueStart)};
+        p_ = p + 1;
+        return true;
+    }
+
     // Where the current character stands in the text.
     std::size_t Offset() const { return static_cast<std::size_t>(p_ - begin_); }
 
@@ -418,7 +452,8 @@ private:
 
 // A node whose list of children is still being read.
 struct RawNode {
-    explicit RawNode(TXMLNode::Kind k) : kind(k) {}
+    explicit RawNode(TXMLNode::Kind k, std::string_view n = {}, std::string_view v = {})
+        : kind(k), name(n), value(v) {}
 
     TXMLNode::Kind kind;
     std::string_view name;
@@ -625,6 +660,14 @@ private:
     // At a name start: name, optional whitespace, "=", optional whitespace and
     // a quoted value; the attribute goes on the stack.
     void Attribute() {
+        if constexpr (Cursor::kSlices) {
+            std::string_view name;
+            std::string_view value;
+            if (in_.PlainAttribute(name, value)) {
+                stack_.emplace_back(TXMLNode::Attribute, name, value);
+                return;
+            }
+        }
         RawNode a(TXMLNode::Attribute);
         a.name = KeepName(ReadName());
         SkipWhitespace();

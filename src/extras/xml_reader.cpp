@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <initializer_list>
+#include <limits>
 #include <memory_resource>
 #include <ostream>
 #include <utility>
@@ -26,6 +27,7 @@ public:
         : text_(std::move(text)), arena_(FirstBlockSize(text_.size())) {}
 
     std::string_view Text() const { return text_; }
+    // What the document node's `file` holds.
     std::string fileName;
 
     // A copy of `s` that lives as long as the store.
@@ -41,6 +43,10 @@ public:
     template <class Raw> const TXMLNode* Block(const Raw* raw, std::size_t n) {
         if (n == 0)
             return nullptr;
+        // A list keeps its length in 32 bits; no file that fits in memory
+        // comes near, but a longer one must not be cut short unseen.
+        if (n > std::numeric_limits<std::uint32_t>::max())
+            throw XmlReaderError("Too many nodes in one element");
         auto* block =
             static_cast<TXMLNode*>(arena_.allocate(n * sizeof(TXMLNode), alignof(TXMLNode)));
         for (std::size_t i = 0; i < n; ++i)
@@ -59,7 +65,7 @@ public:
     }
 
 private:
-    // Nodes take about five times the text; the blocks grow from there.
+    // A small document takes one block; a large one grows its blocks from 1 MB.
     static std::size_t FirstBlockSize(std::size_t textSize) {
         return std::clamp<std::size_t>(textSize, 4096, std::size_t(1) << 20);
     }
@@ -356,6 +362,8 @@ public:
         while (p < end && kNameChars[static_cast<unsigned char>(*p)])
             ++p;
         const char* const nameEnd = p;
+        if (p < end && *p == static_cast<char>(0xC2))
+            return false;
         skipWhitespace();
         if (p == end || *p != '=')
             return false;
@@ -367,7 +375,7 @@ public:
         const char* const valueStart = p;
         while (p < end && *p != quote && *p != '<' && *p != '&')
             ++p;
-        if (p == end || *p != quote || *nameEnd == static_cast<char>(0xC2))
+        if (p == end || *p != quote)
             return false;
         name = {nameStart, static_cast<std::size_t>(nameEnd - nameStart)};
         value = {valueStart, static_cast<std::size_t>(p - valueStart)};
@@ -973,11 +981,13 @@ bool IsValidUtf8(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size()) {
         // Eight ASCII bytes at a time: most documents are nothing else.
-        std::uint64_t word = 0;
-        if (i + sizeof word <= s.size() &&
-            (std::memcpy(&word, s.data() + i, sizeof word), (word & 0x8080808080808080u) == 0)) {
-            i += sizeof word;
-            continue;
+        if (i + sizeof(std::uint64_t) <= s.size()) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, s.data() + i, sizeof word);
+            if ((word & 0x8080808080808080u) == 0) {
+                i += sizeof word;
+                continue;
+            }
         }
         if (static_cast<unsigned char>(s[i]) < 0x80) {
             ++i;

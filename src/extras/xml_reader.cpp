@@ -12,6 +12,7 @@
 #include <memory_resource>
 #include <ostream>
 #include <utility>
+#include <vector>
 
 namespace gw {
 

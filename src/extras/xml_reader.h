@@ -12,7 +12,6 @@
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 namespace gw {
 
@@ -99,14 +98,15 @@ public:
     TXMLNode& operator=(const TXMLNode&) = delete;
     ~TXMLNode();
 
-    // Element text, attribute value, processing-instruction content.
+    // Element text, attribute value, processing-instruction content. Names
+    // and values are views of text the document node holds.
     std::string_view value;
     // Element, attribute or target name; empty for the document and the declaration.
     std::string_view name;
     // Document: declaration, processing instructions and the root element in
     // document order. Element: its attributes in start-tag order, then its child
     // elements and processing instructions. Declaration: its pseudo-attributes.
-    // (kind may share the list's padding: 800 000 nodes are a common size)
+    // (kind may sit in the list's padding: large documents hold many nodes)
     [[no_unique_address]] TXMLNodeList children;
     Kind kind = Document;
     // The opened file's name without its folder (document node only).

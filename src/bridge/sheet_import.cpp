@@ -42,19 +42,25 @@ std::string ImportReport::Message() const {
 }
 
 ImportReport ImportSheet(const std::string& path, const SheetImporter& importer) {
-    WorkbookSheet workbook = ReadWorkbookSheet(path, importer.sheetName);
-
+    const WorkbookSheet workbook = ReadWorkbookSheet(path, importer.sheetName);
+    if (workbook.cells)
+        return ImportRecords(*workbook.cells, importer);
     ImportReport report;
     report.sheetName = importer.sheetName;
     if (importer.clear)
         importer.clear();
-    if (!workbook.cells)
-        return report;
+    return report;
+}
+
+ImportReport ImportRecords(const SheetCells& cells, const SheetImporter& importer) {
+    ImportReport report;
+    report.sheetName = importer.sheetName;
+    if (importer.clear)
+        importer.clear();
     report.sheetFound = true;
     if (importer.sheetFound)
         importer.sheetFound();
 
-    const SheetCells& cells = *workbook.cells;
     SheetRecord record(static_cast<std::size_t>(importer.fieldCount));
     for (std::size_t r = 1; r < cells.rows.size(); ++r) {
         const int number = static_cast<int>(r);

@@ -65,6 +65,10 @@ struct ImportReport {
 // record ends the import there; what was placed before stays.
 ImportReport ImportSheet(const std::string& path, const SheetImporter& importer);
 
+// The same over cells already read: row 0 is the column names. The clearing
+// step runs first.
+ImportReport ImportRecords(const SheetCells& cells, const SheetImporter& importer);
+
 // The message of a stopped import.
 std::string ImportStopMessage(const std::string& sheetName, const ImportStop& stop);
 

@@ -16,10 +16,8 @@
 namespace gw {
 
 std::optional<std::string> ChooseWorkbook(QWidget* parent) {
-    const QString folder = FBrinvaleFirmWare ? FBrinvaleFirmWare->OpenExcelFolder()
-                                             : QString::fromStdString(Project.ProjectDir);
-    const std::optional<QString> file =
-        CurrentPrompts().OpenFile(parent, kOpenExcelCaption, folder, kExcelFilter);
+    const std::optional<QString> file = CurrentPrompts().OpenFile(
+        parent, kOpenExcelCaption, QString::fromStdString(Project.ProjectDir), kExcelFilter);
     if (!file)
         return std::nullopt;
     return file->toStdString();

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <string_view>
 
 namespace gw {
 
@@ -120,11 +121,9 @@ public:
     void set_format(ss::row_t, ss::col_t, std::size_t) override {}
     void set_format(ss::row_t, ss::col_t, ss::row_t, ss::col_t, std::size_t) override {}
     void fill_down_cells(ss::row_t row, ss::col_t col, ss::row_t count) override {
-        if (!cells_ || row < 0 || static_cast<std::size_t>(row) >= cells_->rows.size() || col < 0 ||
-            col >= cells_->columns)
+        if (!cells_ || row < 0 || row >= cells_->Rows() || col < 0 || col >= cells_->Columns())
             return;
-        const SheetCell source =
-            cells_->rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(col)];
+        const SheetCell source = cells_->At(row, col);
         if (!source)
             return;
         for (ss::row_t r = 1; r <= count; ++r)
@@ -360,37 +359,46 @@ std::size_t CountOf(const std::string& text, const std::string& what) {
 // Moves the inline strings of a worksheet into `table` (the <si> items of the
 // shared strings, numbered from `first`).
 bool MoveInlineStrings(std::string& sheet, std::string& table, std::size_t& next) {
-    bool moved = false;
+    constexpr std::string_view kInline = "t=\"inlineStr\"";
+    if (sheet.find(kInline) == std::string::npos)
+        return false;
     std::string out;
     std::size_t pos = 0;
     for (std::size_t at; (at = sheet.find("<c ", pos)) != std::string::npos;) {
         const auto tagEnd = sheet.find('>', at);
         if (tagEnd == std::string::npos)
             break;
-        std::string tag = sheet.substr(at, tagEnd + 1 - at);
-        const auto type = tag.find("t=\"inlineStr\"");
-        const auto cellEnd = sheet.find("</c>", tagEnd);
-        const auto is = sheet.find("<is>", tagEnd);
-        const auto isEnd = sheet.find("</is>", tagEnd);
-        if (type == std::string::npos || tag.ends_with("/>") || cellEnd == std::string::npos ||
-            is == std::string::npos || isEnd == std::string::npos || isEnd > cellEnd) {
+        const std::string_view tag(sheet.data() + at, tagEnd + 1 - at);
+        const auto type = tag.find(kInline);
+        if (type == std::string_view::npos || tag.ends_with("/>")) {
             out.append(sheet, pos, tagEnd + 1 - pos);
             pos = tagEnd + 1;
             continue;
         }
-        tag.replace(type, std::strlen("t=\"inlineStr\""), "t=\"s\"");
+        const auto cellEnd = sheet.find("</c>", tagEnd);
+        if (cellEnd == std::string::npos)
+            break;
+        const std::string_view cell(sheet.data() + tagEnd + 1, cellEnd - tagEnd - 1);
+        const auto is = cell.find("<is>");
+        const auto isEnd = cell.find("</is>");
+        if (is == std::string_view::npos || isEnd == std::string_view::npos || isEnd < is) {
+            out.append(sheet, pos, cellEnd + 4 - pos);
+            pos = cellEnd + 4;
+            continue;
+        }
         out.append(sheet, pos, at - pos);
-        out += tag;
-        out += "<v>" + std::to_string(next++) + "</v>";
-        out += "</c>";
-        table += "<si>" + sheet.substr(is + 4, isEnd - is - 4) + "</si>";
+        out.append(tag.substr(0, type));
+        out += "t=\"s\"";
+        out.append(tag.substr(type + kInline.size()));
+        out += "<v>" + std::to_string(next++) + "</v></c>";
+        table += "<si>";
+        table.append(cell.substr(is + 4, isEnd - is - 4));
+        table += "</si>";
         pos = cellEnd + 4;
-        moved = true;
     }
     out.append(sheet, pos, std::string::npos);
-    if (moved)
-        sheet = std::move(out);
-    return moved;
+    sheet = std::move(out);
+    return true;
 }
 
 void MendInlineStrings(Entries& entries, bool& mended) {

@@ -5,6 +5,7 @@
 #include "xml/xml_document.h"
 
 #include <memory>
+#include <span>
 #include <string_view>
 
 namespace gw {
@@ -22,7 +23,7 @@ EntryTable& TableOf(SdoAccessTables& t, std::int32_t code) {
 }
 
 // One entry into its row: the RW flag from the code, then the seven texts.
-void FillRow(EntryTable& table, int row, std::int32_t code, const std::vector<std::string>& texts) {
+void FillRow(EntryTable& table, int row, std::int32_t code, std::span<const std::string> texts) {
     table.SetCell(kRwColumn, row, (code & kRwBit) ? "1" : "0");
     for (std::size_t i = 0; i < texts.size(); ++i)
         table.SetCell(kRwColumn + 1 + static_cast<int>(i), row, texts[i]);
@@ -111,7 +112,7 @@ SheetImporter SdoAccessImporter(SdoAccessTables& tables) {
         const int row = ((code & kTableBit) ? fill->b : fill->a).Next();
         if (!row)
             return RecordFate::LeftOut;
-        FillRow(TableOf(tables, code), row, code, {record.begin() + 1, record.end()});
+        FillRow(TableOf(tables, code), row, code, std::span(record).subspan(1));
         return RecordFate::Placed;
     };
     return importer;

@@ -6,18 +6,31 @@
 
 namespace gw {
 
-void SheetCells::Set(int row, int column, std::string text) {
+SheetCells::SheetCells(int rows, int columns)
+    : rows_(rows), columns_(columns),
+      cells_(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns)) {}
+
+void SheetCells::Set(int row, int column, SheetCell text) {
     if (row < 0 || column < 0)
         return;
-    if (column >= columns) {
-        columns = column + 1;
-        for (auto& r : rows)
-            r.resize(static_cast<std::size_t>(columns));
+    if (column >= columns_) {
+        // Wider: every row gets the new columns.
+        const int wider = column + 1;
+        std::vector<SheetCell> grown(static_cast<std::size_t>(rows_) *
+                                     static_cast<std::size_t>(wider));
+        for (int r = 0; r < rows_; ++r)
+            for (int c = 0; c < columns_; ++c)
+                grown[static_cast<std::size_t>(r * wider + c)] =
+                    std::move(cells_[static_cast<std::size_t>(r * columns_ + c)]);
+        cells_ = std::move(grown);
+        columns_ = wider;
     }
-    if (static_cast<std::size_t>(row) >= rows.size())
-        rows.resize(static_cast<std::size_t>(row) + 1,
-                    std::vector<SheetCell>(static_cast<std::size_t>(columns)));
-    rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = std::move(text);
+    if (row >= rows_) {
+        rows_ = row + 1;
+        cells_.resize(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(columns_));
+    }
+    cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
+           static_cast<std::size_t>(column)] = std::move(text);
 }
 
 std::string ListedSheetName(std::string_view sheetName) {

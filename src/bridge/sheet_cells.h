@@ -11,14 +11,26 @@ namespace gw {
 // A cell's text; nullopt for an empty cell (the Null of a database field).
 using SheetCell = std::optional<std::string>;
 
-// Row 0 is the sheet's first row (the column names); every row is padded to
-// `columns` cells, the width of the sheet's used range.
-struct SheetCells {
-    int columns = 0;
-    std::vector<std::vector<SheetCell>> rows;
+// Row 0 is the sheet's first row (the column names); every row has
+// Columns() cells, the width of the sheet's used range.
+class SheetCells {
+public:
+    SheetCells() = default;
+    SheetCells(int rows, int columns);
 
+    int Rows() const { return rows_; }
+    int Columns() const { return columns_; }
+    const SheetCell& At(int row, int column) const {
+        return cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
+                      static_cast<std::size_t>(column)];
+    }
     // Grows the sheet so that (row, column) exists, and sets that cell.
-    void Set(int row, int column, std::string text);
+    void Set(int row, int column, SheetCell text);
+
+private:
+    int rows_ = 0;
+    int columns_ = 0;
+    std::vector<SheetCell> cells_; // row-major
 };
 
 // Sheets are listed as their name followed by "$" and compared in lower case

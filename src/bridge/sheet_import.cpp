@@ -62,17 +62,21 @@ ImportReport ImportRecords(const SheetCells& cells, const SheetImporter& importe
         importer.sheetFound();
 
     SheetRecord record(static_cast<std::size_t>(importer.fieldCount));
-    for (std::size_t r = 1; r < cells.rows.size(); ++r) {
-        const int number = static_cast<int>(r);
+    for (int r = 1; r < cells.Rows(); ++r) {
+        const int number = r;
         try {
-            if (cells.columns < importer.fieldCount)
-                throw std::runtime_error("the sheet has " + std::to_string(cells.columns) +
+            if (cells.Columns() < importer.fieldCount)
+                throw std::runtime_error("the sheet has " + std::to_string(cells.Columns()) +
                                          " columns, " + std::to_string(importer.fieldCount) +
                                          " are needed");
-            const std::vector<SheetCell>& row = cells.rows[r];
-            for (int f = 0; f < importer.fieldCount; ++f)
-                record[static_cast<std::size_t>(f)] =
-                    row[static_cast<std::size_t>(f)].value_or(std::string());
+            for (int f = 0; f < importer.fieldCount; ++f) {
+                const SheetCell& cell = cells.At(r, f);
+                std::string& field = record[static_cast<std::size_t>(f)];
+                if (cell)
+                    field = *cell;
+                else
+                    field.clear();
+            }
             bool title = false;
             for (const TitleRecord& t : importer.titles)
                 title = title || t.Matches(record);

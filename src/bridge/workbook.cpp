@@ -102,15 +102,14 @@ WorkbookSheet ReadXls(const std::string& path, std::string_view sheetName) {
     if ((rc = freexl_worksheet_dimensions(handle.h, &rows, &columns)) != FREEXL_OK)
         Refuse(path, FreeXlReason(rc));
 
-    SheetCells cells;
-    cells.columns = columns;
-    cells.rows.assign(rows, std::vector<SheetCell>(columns));
+    SheetCells cells(static_cast<int>(rows), columns);
     for (unsigned int r = 0; r < rows; ++r) {
         for (unsigned short c = 0; c < columns; ++c) {
             FreeXL_CellValue v;
             if ((rc = freexl_get_cell_value(handle.h, r, c, &v)) != FREEXL_OK)
                 Refuse(path, FreeXlReason(rc));
-            cells.rows[r][c] = FreeXlCellText(v);
+            if (v.type != FREEXL_CELL_NULL)
+                cells.Set(static_cast<int>(r), c, FreeXlCellText(v));
         }
     }
     result.cells = std::move(cells);

@@ -28,22 +28,23 @@ TEST_P(EachWorkbook, ReadsTheSheetInAnyLetterCaseWithExactCellTexts) {
     EXPECT_EQ(book.sheetNames, (std::vector<std::string>{"Notes", "SDO", "RpdoDef", "sdopdo"}));
     ASSERT_TRUE(book.cells);
     const gw::SheetCells& cells = *book.cells;
-    EXPECT_EQ(cells.columns, 8);
-    ASSERT_EQ(cells.rows.size(), 8u);
+    EXPECT_EQ(cells.Columns(), 8);
+    ASSERT_EQ(cells.Rows(), 8);
     const std::vector<SheetCell> first{"16", "0x2000", "1", "5", "0x6000", "2", "4", "speed"};
-    EXPECT_EQ(cells.rows[1], first);
-    EXPECT_EQ(cells.rows[2][2], SheetCell("01"));
-    EXPECT_EQ(cells.rows[2][6], SheetCell("2")); // 2.0
-    EXPECT_EQ(cells.rows[3][7], std::nullopt);
-    EXPECT_EQ(cells.rows[5][1], SheetCell("8192"));
-    EXPECT_EQ(cells.rows[5][2], SheetCell("0.5"));
-    EXPECT_EQ(cells.rows[5][3], std::nullopt);
-    EXPECT_EQ(cells.rows[6][0], std::nullopt);
+    for (int c = 0; c < 8; ++c)
+        EXPECT_EQ(cells.At(1, c), first[static_cast<std::size_t>(c)]) << c;
+    EXPECT_EQ(cells.At(2, 2), SheetCell("01"));
+    EXPECT_EQ(cells.At(2, 6), SheetCell("2")); // 2.0
+    EXPECT_EQ(cells.At(3, 7), std::nullopt);
+    EXPECT_EQ(cells.At(5, 1), SheetCell("8192"));
+    EXPECT_EQ(cells.At(5, 2), SheetCell("0.5"));
+    EXPECT_EQ(cells.At(5, 3), std::nullopt);
+    EXPECT_EQ(cells.At(6, 0), std::nullopt);
 
     EXPECT_FALSE(gw::ReadWorkbookSheet(Path(), "emcydef").cells);
     const gw::WorkbookSheet titleOnly = gw::ReadWorkbookSheet(Path(), "sdopdo");
     ASSERT_TRUE(titleOnly.cells);
-    EXPECT_EQ(titleOnly.cells->rows.size(), 1u);
+    EXPECT_EQ(titleOnly.cells->Rows(), 1);
 }
 
 // Records handed over in order; a title line skipped; an empty code field

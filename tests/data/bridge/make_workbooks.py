@@ -10,8 +10,9 @@ which converters between formats would not: they guess types.
 
     make_workbooks.py                # sheets.xls, sheets.xlsx, sheets-shared.xlsx
                                      # sheets.ods and other.xls here
-    make_workbooks.py --bench DIR    # only DIR/sdo3000.xls and DIR/sdo3000.xlsx
-                                     # (the benchmark's, made by the build)
+    make_workbooks.py --bench DIR    # only the benchmark's workbooks, in DIR:
+                                     # sdo3000.xls, sdo3000.xlsx (as Excel writes
+                                     # it) and sdo3000-inline.xlsx (as openpyxl)
 """
 import os
 import sys
@@ -129,7 +130,8 @@ def main():
     if len(sys.argv) == 3 and sys.argv[1] == "--bench":
         out = sys.argv[2]
         write_xls(os.path.join(out, "sdo3000.xls"), bench_sheets(3000))
-        write_xlsx(os.path.join(out, "sdo3000.xlsx"), bench_sheets(3000))
+        write_xlsx_shared(os.path.join(out, "sdo3000.xlsx"), bench_sheets(3000))
+        write_xlsx(os.path.join(out, "sdo3000-inline.xlsx"), bench_sheets(3000))
         return
     here = os.path.dirname(os.path.abspath(__file__))
     write_xls(os.path.join(here, "sheets.xls"), SHEETS)

@@ -1,8 +1,6 @@
 #include "bridge/workbook.h"
 
-#include "bridge/orcus_module.h"
-
-#include <freexl.h>
+#include "bridge/sheet_reader.h"
 
 #include <dlfcn.h>
 #include <unistd.h>
@@ -25,97 +23,6 @@ std::string Quoted(const std::string& path) {
     throw WorkbookError(Quoted(path) + " could not be read as a workbook: " + reason);
 }
 
-const char* FreeXlReason(int code) {
-    switch (code) {
-    case FREEXL_FILE_NOT_FOUND:
-        return "the file cannot be opened";
-    case FREEXL_INSUFFICIENT_MEMORY:
-        return "not enough memory";
-    case FREEXL_INVALID_CHARACTER:
-    case FREEXL_UNSUPPORTED_CHARSET:
-        return "its text is in a character set that cannot be read";
-    case FREEXL_CRAFTED_FILE:
-        return "the file is damaged";
-    default:
-        return "the file is damaged or not an Excel workbook";
-    }
-}
-
-// Closes a FreeXL handle however the reading ends.
-struct FreeXlHandle {
-    const void* h = nullptr;
-    ~FreeXlHandle() {
-        if (h)
-            freexl_close(h);
-    }
-};
-
-SheetCell FreeXlCellText(const FreeXL_CellValue& v) {
-    switch (v.type) {
-    case FREEXL_CELL_INT:
-        return std::to_string(v.value.int_value);
-    case FREEXL_CELL_DOUBLE:
-        return NumberCellText(v.value.double_value);
-    case FREEXL_CELL_TEXT:
-    case FREEXL_CELL_SST_TEXT:
-    case FREEXL_CELL_DATE:
-    case FREEXL_CELL_DATETIME:
-    case FREEXL_CELL_TIME:
-        return std::string(v.value.text_value ? v.value.text_value : "");
-    default:
-        return std::nullopt;
-    }
-}
-
-WorkbookSheet ReadXls(const std::string& path, std::string_view sheetName) {
-    FreeXlHandle handle;
-    int rc = freexl_open(path.c_str(), &handle.h);
-    if (rc != FREEXL_OK)
-        Refuse(path, FreeXlReason(rc));
-    unsigned int info = 0;
-    if (freexl_get_info(handle.h, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
-        info == FREEXL_BIFF_OBFUSCATED)
-        Refuse(path, "it is protected by a password");
-    unsigned int count = 0;
-    if ((rc = freexl_get_info(handle.h, FREEXL_BIFF_SHEET_COUNT, &count)) != FREEXL_OK)
-        Refuse(path, FreeXlReason(rc));
-
-    WorkbookSheet result;
-    int found = -1;
-    for (unsigned int i = 0; i < count; ++i) {
-        const char* name = nullptr;
-        if ((rc = freexl_get_worksheet_name(handle.h, static_cast<unsigned short>(i), &name)) !=
-            FREEXL_OK)
-            Refuse(path, FreeXlReason(rc));
-        result.sheetNames.emplace_back(name ? name : "");
-        if (found < 0 && SheetMatches(result.sheetNames.back(), sheetName))
-            found = static_cast<int>(i);
-    }
-    if (found < 0)
-        return result;
-
-    if ((rc = freexl_select_active_worksheet(handle.h, static_cast<unsigned short>(found))) !=
-        FREEXL_OK)
-        Refuse(path, FreeXlReason(rc));
-    unsigned int rows = 0;
-    unsigned short columns = 0;
-    if ((rc = freexl_worksheet_dimensions(handle.h, &rows, &columns)) != FREEXL_OK)
-        Refuse(path, FreeXlReason(rc));
-
-    SheetCells cells(static_cast<int>(rows), columns);
-    for (unsigned int r = 0; r < rows; ++r) {
-        for (unsigned short c = 0; c < columns; ++c) {
-            FreeXL_CellValue v;
-            if ((rc = freexl_get_cell_value(handle.h, r, c, &v)) != FREEXL_OK)
-                Refuse(path, FreeXlReason(rc));
-            if (v.type != FREEXL_CELL_NULL)
-                cells.Set(static_cast<int>(r), c, FreeXlCellText(v));
-        }
-    }
-    result.cells = std::move(cells);
-    return result;
-}
-
 std::string ExecutableFolder() {
     std::error_code ec;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
@@ -123,42 +30,28 @@ std::string ExecutableFolder() {
 }
 
 // The reader module, opened once and kept for the rest of the process.
-OrcusEntryPoint OrcusReader(const std::string& path) {
-    static OrcusEntryPoint entry = nullptr;
+SheetReaderEntryPoint SheetReader(const std::string& path) {
+    static SheetReaderEntryPoint entry = nullptr;
     if (entry)
         return entry;
     const std::string exeDir = ExecutableFolder();
     std::string firstError;
     for (const std::string& candidate :
-         {exeDir + "/" + kOrcusModuleName, exeDir + "/../lib/sw40931/" + kOrcusModuleName}) {
+         {exeDir + "/" + kSheetReaderModule, exeDir + "/../lib/sw40931/" + kSheetReaderModule}) {
         void* module = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!module) {
             if (firstError.empty())
                 firstError = dlerror();
             continue;
         }
-        entry = reinterpret_cast<OrcusEntryPoint>(dlsym(module, kOrcusEntryPoint));
+        entry = reinterpret_cast<SheetReaderEntryPoint>(dlsym(module, kSheetReaderEntryPoint));
         if (entry)
             return entry;
         firstError = dlerror();
         dlclose(module);
     }
-    Refuse(path, std::string("the reader of .xlsx and .ods workbooks (") + kOrcusModuleName +
+    Refuse(path, std::string("the workbook reader (") + kSheetReaderModule +
                      ") cannot be loaded: " + firstError);
-}
-
-WorkbookSheet ReadWithOrcus(const std::string& path, bool ods, std::string_view sheetName) {
-    OrcusEntryPoint read = OrcusReader(path);
-    OrcusSheetRequest request{path, ods, std::string(sheetName)};
-    OrcusSheetReply reply;
-    read(request, reply);
-    if (!reply.ok)
-        Refuse(path, reply.error);
-    WorkbookSheet result;
-    result.sheetNames = std::move(reply.sheetNames);
-    if (reply.found)
-        result.cells = std::move(reply.cells);
-    return result;
 }
 
 } // namespace
@@ -189,15 +82,17 @@ WorkbookSheet ReadWorkbookSheet(const std::string& path, std::string_view sheetN
     const std::optional<WorkbookFormat> format = DetectWorkbookFormat(path);
     if (!format)
         throw WorkbookError(Quoted(path) + " is not a workbook (.xls, .xlsx or .ods)");
-    switch (*format) {
-    case WorkbookFormat::Xls:
-        return ReadXls(path, sheetName);
-    case WorkbookFormat::Ods:
-        return ReadWithOrcus(path, true, sheetName);
-    case WorkbookFormat::Xlsx:
-        break;
-    }
-    return ReadWithOrcus(path, false, sheetName);
+    const SheetReaderEntryPoint read = SheetReader(path);
+    const SheetReadRequest request{path, *format, std::string(sheetName)};
+    SheetReadReply reply;
+    read(request, reply);
+    if (!reply.ok)
+        Refuse(path, reply.error);
+    WorkbookSheet result;
+    result.sheetNames = std::move(reply.sheetNames);
+    if (reply.found)
+        result.cells = std::move(reply.cells);
+    return result;
 }
 
 } // namespace gw

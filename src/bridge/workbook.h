@@ -1,7 +1,8 @@
 #pragma once
 // Reading one sheet of a spreadsheet workbook: .xls through FreeXL, .xlsx and
-// .ods through a reader module that is loaded on first use (its libraries
-// would otherwise slow every start of the program and the command line).
+// .ods through orcus, both in a reader module that is loaded on first use
+// (their libraries would otherwise slow every start of the program and of the
+// command line).
 #include "bridge/sheet_cells.h"
 #include "common/errors.h"
 
@@ -34,8 +35,8 @@ struct WorkbookSheet {
 // or cannot be read.
 WorkbookSheet ReadWorkbookSheet(const std::string& path, std::string_view sheetName);
 
-// The file name of the .xlsx/.ods reader module, looked for beside the
-// executable and in ../lib/sw40931.
-inline constexpr const char* kOrcusModuleName = "sw40931-orcus.so";
+// The file name of the reader module, looked for beside the executable and in
+// ../lib/sw40931.
+inline constexpr const char* kSheetReaderModule = "sw40931-sheets.so";
 
 } // namespace gw

@@ -1,7 +1,8 @@
-// The .xlsx/.ods reader module: orcus's import filters feed our own cell
-// receiver, which keeps the sheet names and the cells of the one sheet wanted.
-// Built as a module of its own so that only an import pays for loading orcus.
-#include "bridge/orcus_module.h"
+// The workbook reader module: .xls through FreeXL (xls_reader.cpp); .xlsx and
+// .ods through orcus's import filters feeding our own cell receiver, which
+// keeps the sheet names and the cells of the one sheet wanted. A module of its
+// own so that only an import pays for loading these libraries.
+#include "bridge/sheet_reader.h"
 
 #include <orcus/exception.hpp>
 #include <orcus/orcus_ods.hpp>
@@ -196,7 +197,7 @@ public:
 
 class Receiver : public ss::iface::import_factory {
 public:
-    Receiver(const std::string& wanted, OrcusSheetReply& reply) : wanted_(wanted), reply_(reply) {}
+    Receiver(const std::string& wanted, SheetReadReply& reply) : wanted_(wanted), reply_(reply) {}
 
     ss::iface::import_shared_strings* get_shared_strings() override { return &strings_; }
     ss::iface::import_reference_resolver*
@@ -232,7 +233,7 @@ public:
 
 private:
     std::string wanted_;
-    OrcusSheetReply& reply_;
+    SheetReadReply& reply_;
     SharedStrings strings_;
     A1Resolver resolver_;
     std::vector<std::unique_ptr<Sheet>> sheets_;
@@ -461,11 +462,13 @@ std::optional<std::string> MendedPackage(const std::string& path) {
 } // namespace gw
 
 extern "C" __attribute__((visibility("default"))) void
-gw_read_orcus_sheet(const gw::OrcusSheetRequest& request, gw::OrcusSheetReply& reply) {
-    reply = gw::OrcusSheetReply{};
+gw_read_sheet(const gw::SheetReadRequest& request, gw::SheetReadReply& reply) {
+    reply = gw::SheetReadReply{};
     try {
         gw::Receiver receiver(request.sheetName, reply);
-        if (request.ods) {
+        if (request.format == gw::WorkbookFormat::Xls) {
+            gw::ReadXlsSheet(request, reply);
+        } else if (request.format == gw::WorkbookFormat::Ods) {
             orcus::orcus_ods filter(&receiver);
             filter.read_file(request.path);
         } else {

@@ -1,5 +1,6 @@
 #include "bridge/entry_table.h"
 
+#include <memory>
 #include <stdexcept>
 
 namespace gw {
@@ -51,6 +52,25 @@ int RowFiller::Next() {
         return 0;
     }
     return next_++;
+}
+
+SheetImporter
+TwoTableImporter(EntryTable& a, EntryTable& b,
+                 std::function<RecordFate(const SheetRecord&, RowFiller& a, RowFiller& b)> place) {
+    struct Fill {
+        RowFiller a, b;
+    };
+    auto fill = std::make_shared<Fill>(Fill{RowFiller(a), RowFiller(b)});
+    SheetImporter importer;
+    importer.clear = [&a, &b, fill] {
+        a.ClearEntries();
+        b.ClearEntries();
+        *fill = Fill{RowFiller(a), RowFiller(b)};
+    };
+    importer.place = [fill, place = std::move(place)](const SheetRecord& record) {
+        return place(record, fill->a, fill->b);
+    };
+    return importer;
 }
 
 } // namespace gw

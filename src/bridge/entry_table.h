@@ -1,6 +1,9 @@
 #pragma once
 // The text grid of a bridge table editor: row 0 holds the column titles,
 // rows 1 to n the entries, column 0 the entry number counted from 0.
+#include "bridge/sheet_import.h"
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,5 +49,12 @@ private:
     int next_ = 1;
     int leftOut_ = 0;
 };
+
+// The importer of an editor with two tables: the clearing step empties both,
+// and `place` puts a record through the filler of its table. The importer
+// refers to `a` and `b`; the caller sets its sheet name, fields and titles.
+SheetImporter
+TwoTableImporter(EntryTable& a, EntryTable& b,
+                 std::function<RecordFate(const SheetRecord&, RowFiller& a, RowFiller& b)> place);
 
 } // namespace gw

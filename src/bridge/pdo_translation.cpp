@@ -107,32 +107,23 @@ void SavePdoTranslation(const std::string& path, const PdoTranslationTables& tab
 }
 
 SheetImporter PdoTranslationImporter(PdoTranslationTables& tables) {
-    struct Fill {
-        RowFiller a, b;
-    };
-    auto fill = std::make_shared<Fill>(Fill{RowFiller(tables.a), RowFiller(tables.b)});
-    SheetImporter importer;
+    SheetImporter importer = TwoTableImporter(
+        tables.a, tables.b, [&tables](const SheetRecord& record, RowFiller& a, RowFiller& b) {
+            const std::int32_t code = ParseIntText(record[2]);
+            const bool tableA = (code & 0x02) == 0;
+            const int row = (tableA ? a : b).Next();
+            if (!row)
+                return RecordFate::LeftOut;
+            std::string texts[4];
+            for (int i = 0; i < 4; ++i)
+                texts[i] = record[static_cast<std::size_t>(kTextFields[i])];
+            FillRow(tableA ? tables.a : tables.b, row, texts, (code & 0x01) != 0);
+            return RecordFate::Placed;
+        });
     importer.sheetName = kSheetName;
     importer.fieldCount = 5;
     // The title row of table B in an export ("cobid,id_dev_orig,10,...").
     importer.titles = {{{{0, kCobId}, {1, kIdDevOrig}, {3, kPosind}, {4, kNTpdo}}}};
-    importer.clear = [&tables, fill] {
-        tables.a.ClearEntries();
-        tables.b.ClearEntries();
-        *fill = Fill{RowFiller(tables.a), RowFiller(tables.b)};
-    };
-    importer.place = [&tables, fill](const SheetRecord& record) {
-        const std::int32_t code = ParseIntText(record[2]);
-        const bool tableA = (code & 0x02) == 0;
-        const int row = (tableA ? fill->a : fill->b).Next();
-        if (!row)
-            return RecordFate::LeftOut;
-        std::string texts[4];
-        for (int i = 0; i < 4; ++i)
-            texts[i] = record[static_cast<std::size_t>(kTextFields[i])];
-        FillRow(tableA ? tables.a : tables.b, row, texts, (code & 0x01) != 0);
-        return RecordFate::Placed;
-    };
     return importer;
 }
 

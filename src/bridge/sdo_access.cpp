@@ -89,11 +89,15 @@ void SaveSdoAccess(const std::string& path, const SdoAccessTables& tables) {
 }
 
 SheetImporter SdoAccessImporter(SdoAccessTables& tables) {
-    struct Fill {
-        RowFiller a, b;
-    };
-    auto fill = std::make_shared<Fill>(Fill{RowFiller(tables.a), RowFiller(tables.b)});
-    SheetImporter importer;
+    SheetImporter importer = TwoTableImporter(
+        tables.a, tables.b, [&tables](const SheetRecord& record, RowFiller& a, RowFiller& b) {
+            const std::int32_t code = ParseIntText(record[0]);
+            const int row = ((code & kTableBit) ? b : a).Next();
+            if (!row)
+                return RecordFate::LeftOut;
+            FillRow(TableOf(tables, code), row, code, std::span(record).subspan(1));
+            return RecordFate::Placed;
+        });
     importer.sheetName = kSheetName;
     importer.fieldCount = 8;
     // The title row of table B in an export: its code, then the titles.
@@ -102,19 +106,6 @@ SheetImporter SdoAccessImporter(SdoAccessTables& tables) {
     for (int f = 1; f < 8; ++f)
         title.fields.emplace_back(f, titles[static_cast<std::size_t>(f + 1)]);
     importer.titles = {title};
-    importer.clear = [&tables, fill] {
-        tables.a.ClearEntries();
-        tables.b.ClearEntries();
-        *fill = Fill{RowFiller(tables.a), RowFiller(tables.b)};
-    };
-    importer.place = [&tables, fill](const SheetRecord& record) {
-        const std::int32_t code = ParseIntText(record[0]);
-        const int row = ((code & kTableBit) ? fill->b : fill->a).Next();
-        if (!row)
-            return RecordFate::LeftOut;
-        FillRow(TableOf(tables, code), row, code, std::span(record).subspan(1));
-        return RecordFate::Placed;
-    };
     return importer;
 }
 

@@ -308,6 +308,15 @@ TEST_F(BridgeEditors, PdoImportPlacesRecordsByTheSheetCodes) {
     }
 }
 
+// The main window's hidden "Set Traslate PDO" opens the editor; nothing opens the SDO one.
+TEST_F(BridgeEditors, TheHiddenMainWindowButtonOpensThePdoEditor) {
+    EXPECT_FALSE(gw::FBrinvaleFirmWare->btn_Pdo->isVisible());
+    const QString opened = gwtest::InNextModal([] { gw::FBrinvaleFirmWare->btn_Pdo->click(); },
+                                               [](QWidget* w) { w->close(); });
+    EXPECT_EQ(opened, "Fpdo");
+    EXPECT_EQ(prompts.Messages(), QStringList{"File XML not found"});
+}
+
 // An unreadable document: the editor says so, and OK asks before replacing it.
 TEST_F(BridgeEditors, OkOverADocumentThatFailedToLoadAsksFirst) {
     WriteFile(rpdodef, "<rpdodef><row cobid=\"0x181\" id_dev_orig=\"1\" en_bypass=\"3\" "

@@ -1,8 +1,13 @@
 #include "cli/cli_commands.h"
 
+#include "app/program_options.h"
+#include "app/workspace.h"
 #include "bridge/bridge_tables.h"
 #include "bridge/workbook.h"
+#include "cli/cli_firmware.h"
+#include "cli/cli_xml_tree.h"
 #include "common/file_io.h"
+#include "common/version.h"
 #include "gateway/frame_list.h"
 #include "gateway/pargen.h"
 #include "output/bank_dump.h"
@@ -26,13 +31,25 @@ const char* const kGeneralUsage =
     "  gsd PROJECT_DIR -o FILE      write the GSD file\n"
     "  check PROJECT_DIR            check a project as the editors do\n"
     "  dump-bank FILE               show a configuration image as text\n"
+    "  firmware SOURCE.sx BINDIR OUT.sx [--banks LIST]\n"
+    "                               splice the configuration banks into a firmware\n"
+    "  xml-tree FILE                show an XML file as the XML window's tree\n"
     "  import PROJECT_DIR TABLE WORKBOOK\n"
     "                               import a bridge table from a workbook\n"
     "  export PROJECT_DIR TABLE [-o FILE]\n"
     "                               export a bridge table as CSV\n"
     "\n"
     "sw40931-cli COMMAND --help describes a command.\n"
-    "Exit status: 0 success, 1 invalid project or image, 2 usage error.\n";
+    "Exit status: 0 success, 1 invalid project or image, 2 usage error.\n"
+    "\n"
+    "PROJECT_DIR is a project folder, or the name of a project in the PROJECTS\n"
+    "folder of the data folder, the one the program uses.\n"
+    "\n"
+    "Options before the command:\n"
+    "  --data-dir DIR  the data folder (MASTER, PROJECTS, settings file), as the\n"
+    "                  program's option of the same name\n"
+    "  --version       show the version and end\n"
+    "  --help          show this text and end\n";
 
 const char* const kBankUsage =
     "Usage: sw40931-cli bank PROJECT_DIR [-o FILE]\n"
@@ -82,8 +99,17 @@ std::string ExportUsage() {
            BridgeTableNames() + ".\n";
 }
 
+const char* const kXmlTreeUsage =
+    "Usage: sw40931-cli xml-tree FILE\n"
+    "\n"
+    "Reads the XML file FILE with the XML window's reader and prints its tree as\n"
+    "the window shows it: one node a line, indented by two blanks a level, the\n"
+    "first line \"File: \" and the file's name. On a reader error the window's\n"
+    "error text goes to standard error and the exit status is 1.\n";
+
 // What a command was given: its positional arguments and its -o value.
 struct Arguments {
+    std::string projectsDir; // where a project given by name is; empty: nowhere
     bool help = false;
     std::vector<std::string> positional;
     std::optional<std::string> output;
@@ -130,17 +156,27 @@ void ExpectOne(const Arguments& a, const char* what) {
 }
 
 // The generators treat missing documents as empty lists; a folder that is not
-// there is a typing mistake, not an empty project.
-const std::string& ProjectFolder(const Arguments& a) {
+// there is a typing mistake, not an empty project. A folder of that name here
+// wins over a project of that name in PROJECTS.
+std::string ResolveProject(const Arguments& a, const std::string& dir) {
+    if (FolderExists(dir))
+        return dir;
+    if (!a.projectsDir.empty() && ProjectNameAcceptable(dir)) {
+        const std::string named = JoinPath(a.projectsDir, dir);
+        if (FolderExists(named))
+            return named;
+        throw std::runtime_error("project folder '" + dir + "' not found, nor '" + named + "'");
+    }
+    throw std::runtime_error("project folder '" + dir + "' not found");
+}
+
+std::string ProjectFolder(const Arguments& a) {
     ExpectOne(a, "PROJECT_DIR");
-    const std::string& dir = a.positional[0];
-    if (!FolderExists(dir))
-        throw std::runtime_error("project folder '" + dir + "' not found");
-    return dir;
+    return ResolveProject(a, a.positional[0]);
 }
 
 int Bank(const Arguments& a, std::ostream& out, std::ostream&) {
-    const std::string& dir = ProjectFolder(a);
+    const std::string dir = ProjectFolder(a);
     const BankImage image = BuildBankImage(dir);
     const std::string file = a.output ? *a.output : BankFilePath(dir);
     WriteBankFileTo(image, file);
@@ -152,7 +188,7 @@ int Gsd(const Arguments& a, std::ostream& out, std::ostream&) {
     ExpectOne(a, "PROJECT_DIR");
     if (!a.output)
         throw UsageError("missing -o FILE");
-    const std::string& dir = ProjectFolder(a);
+    const std::string dir = ProjectFolder(a);
     WriteGsdFile(dir, *a.output);
     out << "Wrote " << *a.output << "\n";
     return kExitOk;
@@ -176,7 +212,7 @@ private:
 };
 
 int Check(const Arguments& a, std::ostream& out, std::ostream& err) {
-    const std::string& dir = ProjectFolder(a);
+    const std::string dir = ProjectFolder(a);
     Findings findings;
 
     const std::string pargenPath = PargenFilePath(dir);
@@ -236,7 +272,12 @@ int Check(const Arguments& a, std::ostream& out, std::ostream& err) {
 }
 
 // PROJECT_DIR TABLE and `more` further arguments.
-const BridgeTable& TableArgument(const Arguments& a, std::size_t more, const char* moreName) {
+struct TableArguments {
+    const BridgeTable& table;
+    std::string dir;
+};
+
+TableArguments TableArgument(const Arguments& a, std::size_t more, const char* moreName) {
     if (a.positional.size() < 2)
         throw UsageError(a.positional.empty() ? "missing PROJECT_DIR" : "missing TABLE");
     if (a.positional.size() < 2 + more)
@@ -246,14 +287,11 @@ const BridgeTable& TableArgument(const Arguments& a, std::size_t more, const cha
     const BridgeTable* table = FindBridgeTable(a.positional[1]);
     if (!table)
         throw UsageError("unknown table '" + a.positional[1] + "'");
-    if (!FolderExists(a.positional[0]))
-        throw std::runtime_error("project folder '" + a.positional[0] + "' not found");
-    return *table;
+    return {*table, ResolveProject(a, a.positional[0])};
 }
 
 int Import(const Arguments& a, std::ostream& out, std::ostream& err) {
-    const BridgeTable& table = TableArgument(a, 1, "WORKBOOK");
-    const std::string& dir = a.positional[0];
+    const auto [table, dir] = TableArgument(a, 1, "WORKBOOK");
     const std::string& workbook = a.positional[2];
     const ImportReport report = table.importAndSave(dir, workbook);
     if (report.stop) {
@@ -272,8 +310,7 @@ int Import(const Arguments& a, std::ostream& out, std::ostream& err) {
 }
 
 int Export(const Arguments& a, std::ostream& out, std::ostream&) {
-    const BridgeTable& table = TableArgument(a, 0, "");
-    const std::string& dir = a.positional[0];
+    const auto [table, dir] = TableArgument(a, 0, "");
     const std::vector<CsvLine> lines = table.exportLines(dir);
     const std::string file = a.output ? *a.output : CsvFilePath(dir, table.sheetName);
     WriteCsvFile(file, lines);
@@ -292,6 +329,11 @@ int DumpBank(const Arguments& a, std::ostream& out, std::ostream&) {
     return kExitOk;
 }
 
+int XmlTree(const Arguments& a, std::ostream& out, std::ostream& err) {
+    ExpectOne(a, "FILE");
+    return PrintXmlTreeOfFile(a.positional[0], out, err);
+}
+
 struct Command {
     const char* name;
     std::string (*usage)();
@@ -304,22 +346,39 @@ template <const char* const& Text> std::string Fixed() {
 }
 
 const Command kCommands[] = {
-    {"bank", Fixed<kBankUsage>, true, Bank},     {"gsd", Fixed<kGsdUsage>, true, Gsd},
-    {"check", Fixed<kCheckUsage>, false, Check}, {"dump-bank", Fixed<kDumpUsage>, false, DumpBank},
-    {"import", ImportUsage, false, Import},      {"export", ExportUsage, true, Export},
+    {"bank", Fixed<kBankUsage>, true, Bank},
+    {"gsd", Fixed<kGsdUsage>, true, Gsd},
+    {"check", Fixed<kCheckUsage>, false, Check},
+    {"dump-bank", Fixed<kDumpUsage>, false, DumpBank},
+    {"xml-tree", Fixed<kXmlTreeUsage>, false, XmlTree},
+    {"import", ImportUsage, false, Import},
+    {"export", ExportUsage, true, Export},
 };
 
 } // namespace
 
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Run(const std::vector<std::string>& allArgs, std::ostream& out, std::ostream& err,
+        const Surroundings& surroundings) {
+    const CommonOptions common = TakeCommonOptions(allArgs, true);
+    if (common.error) {
+        err << kProgram << ": " << *common.error << "\n\n" << kGeneralUsage;
+        return kExitUsage;
+    }
+    if (common.version) {
+        out << kProgram << " " << kVersion << "\n";
+        return kExitOk;
+    }
+    if (common.help) {
+        out << kGeneralUsage;
+        return kExitOk;
+    }
+    const std::vector<std::string>& args = common.rest;
     if (args.empty()) {
         err << kGeneralUsage;
         return kExitUsage;
     }
-    if (args[0] == "--help" || args[0] == "-h") {
-        out << kGeneralUsage;
-        return kExitOk;
-    }
+    if (args[0] == "firmware")
+        return Firmware(args, out, err);
     const Command* command = nullptr;
     for (const Command& c : kCommands)
         if (args[0] == c.name)
@@ -329,7 +388,11 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return kExitUsage;
     }
     try {
-        const Arguments a = Parse(args, command->takesOutput);
+        Arguments a = Parse(args, command->takesOutput);
+        if (!common.dataDir.empty() || !surroundings.exeDir.empty())
+            a.projectsDir = JoinPath(
+                LocateAppFolders(surroundings.exeDir, common.dataDir, surroundings.env).DataDir,
+                kProjectsFolderName);
         if (a.help) {
             out << command->usage();
             return kExitOk;

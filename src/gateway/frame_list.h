@@ -90,14 +90,33 @@ std::string TooManyFramesMessage(FrameListKind kind, int framesInDocument);
 std::string CobIdRangeMessage(int row, CobIdWidth width);
 std::string DimensionRangeMessage(int row);
 
+// A refused cell of the grid and what is wrong with it.
+struct FrameRowError {
+    int row;
+    int column;
+    std::string message;
+
+    bool operator==(const FrameRowError&) const = default;
+};
+
 // Every error of the rows, in row order (a row's Cob-ID before its Dimension),
 // up to the first row whose Cob-ID cell is empty.
+std::vector<FrameRowError> FrameRowErrors(FrameListKind kind, const FrameGrid& grid,
+                                          CobIdWidth width);
+// The same, messages only.
 std::vector<std::string> CheckFrameRows(FrameListKind kind, const FrameGrid& grid,
                                         CobIdWidth width);
 
 // The one message an editor's OK shows: the first of the above, if any.
 std::optional<std::string> FirstFrameRowError(FrameListKind kind, const FrameGrid& grid,
                                               CobIdWidth width);
+
+// The message OK shows for the first cell of the frames a save keeps whose
+// text an XML document cannot hold (a control character typed or pasted into
+// a Mnemonic), naming its row and column; nullopt when every text is fit.
+std::optional<std::string> FirstUnfitFrameText(const FrameGrid& grid);
+// The same with the cell it names.
+std::optional<FrameRowError> FirstUnfitFrameCell(const FrameGrid& grid);
 
 // The frames a save keeps: the rows before the first empty Cob-ID cell.
 std::vector<FrameEntry> FramesToSave(const FrameGrid& grid);

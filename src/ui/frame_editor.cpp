@@ -50,6 +50,7 @@ FrameEditorWindow::FrameEditorWindow(FrameListKind kind, const Look& look, Qt::W
     cancelButton_ = StripButton(Panel1, look.cancelName, "Cancel", 105, 89);
     LbButton1 = StripButton(Panel1, "LbButton1", "Create SWAP", 202, 105);
 
+    SetOkButton(okButton_);
     OnClick(okButton_, this, &FrameEditorWindow::OkClick);
     OnClick(cancelButton_, this, &FrameEditorWindow::CancelClick);
     OnClick(LbButton1, this, &FrameEditorWindow::CreateSwapClick);
@@ -60,11 +61,11 @@ const std::string& FrameEditorWindow::ListPath() const {
 }
 
 void FrameEditorWindow::FormShow() {
-    ShowFrameDocument(kind_, Project.PargenPath, ListPath(), sga, this, width_);
+    ShowFrameDocument(kind_, Project.PargenPath, ListPath(), sga, this, width_, listGuard_);
 }
 
 void FrameEditorWindow::OkClick() {
-    if (!ValidateFrameRows(kind_, sga, width_, this))
+    if (!ValidateFrameRows(kind_, sga, width_, this) || !listGuard_.MayReplace(this))
         return;
     SaveFrameDocument(kind_, TableToGrid(kind_, sga), ListPath());
     done(QDialog::Accepted);

@@ -1,5 +1,6 @@
 #include "ui/frame_table.h"
 
+#include "ui/grid_keys.h"
 #include "ui/look.h"
 #include "ui/prompts.h"
 
@@ -42,8 +43,6 @@ void SetupFrameTable(QTableWidget* table, FrameListKind kind,
     table->verticalHeader()->setDefaultSectionSize(rowHeight);
     table->verticalHeader()->setMinimumSectionSize(rowHeight);
 
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->setSelectionBehavior(QAbstractItemView::SelectItems);
     table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
 
@@ -68,6 +67,7 @@ void SetupFrameTable(QTableWidget* table, FrameListKind kind,
         table->setItemDelegateForColumn(del, new DeleteCheckDelegate(table));
     GridToTable(titles, table);
     table->setCurrentCell(0, 1);
+    GridKeys::Attach(table, QString("the list holds %1 frames").arg(MaxFrameRows));
 }
 
 QString FrameCellText(const QTableWidget* table, int column, int row) {
@@ -96,7 +96,7 @@ FrameGrid TableToGrid(FrameListKind kind, const QTableWidget* table) {
 
 void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
                        const std::string& listPath, QTableWidget* table, QWidget* parent,
-                       CobIdWidth& width) {
+                       CobIdWidth& width, UnreadDocumentGuard& listGuard) {
     std::exception_ptr failure;
     width = CobIdWidth::Bits11;
     try {
@@ -107,7 +107,7 @@ void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
     FrameGrid grid(kind);
     FrameLoadResult loaded;
     try {
-        loaded = LoadFrameDocument(kind, listPath, grid);
+        listGuard.Load(listPath, [&] { loaded = LoadFrameDocument(kind, listPath, grid); });
     } catch (...) {
         if (!failure)
             failure = std::current_exception();
@@ -115,6 +115,7 @@ void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
     // What was read before a failure stays in view.
     GridToTable(grid, table);
     table->setCurrentCell(0, 1);
+    GridKeys::ForgetHistory(table);
     if (failure)
         std::rethrow_exception(failure);
     if (loaded.framesInDocument > MaxFrameRows)
@@ -122,13 +123,19 @@ void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
             parent, QString::fromStdString(TooManyFramesMessage(kind, loaded.framesInDocument)));
 }
 
-bool ValidateFrameRows(FrameListKind kind, const QTableWidget* table, CobIdWidth width,
-                       QWidget* parent) {
-    if (auto error = FirstFrameRowError(kind, TableToGrid(kind, table), width)) {
-        CurrentPrompts().Error(parent, QString::fromStdString(*error));
-        return false;
-    }
-    return true;
+bool ValidateFrameRows(FrameListKind kind, QTableWidget* table, CobIdWidth width, QWidget* parent) {
+    const FrameGrid grid = TableToGrid(kind, table);
+    const std::vector<FrameRowError> errors = FrameRowErrors(kind, grid, width);
+    std::optional<FrameRowError> refused;
+    if (!errors.empty())
+        refused = errors.front();
+    else
+        refused = FirstUnfitFrameCell(grid);
+    if (!refused)
+        return true;
+    CurrentPrompts().Error(parent, QString::fromStdString(refused->message));
+    SelectRefusedCell(table, refused->row - 1, refused->column);
+    return false;
 }
 
 void DeleteCheckDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -112,7 +112,9 @@ void TFsdo::FormShow() {
     const BridgeLoad loaded = LoadSdoAccess(Project.SdoAccessPath, tables);
     // What was read before a failure stays in view.
     ShowTables(tables);
-    loadFailed_ = loaded.error.has_value();
+    documentGuard_ = UnreadDocumentGuard{};
+    if (loaded.error)
+        documentGuard_.MarkUnread(Project.SdoAccessPath);
     if (loaded.error)
         CurrentPrompts().Message(this, kMsgErrorReadingXml);
     if (loaded.leftOut > 0)
@@ -126,10 +128,14 @@ void TFsdo::BitBtn1Click() {
         CurrentPrompts().Message(this, kMsgProjectNotValid);
         return;
     }
-    if (!MayReplace(Project.SdoAccessPath, loadFailed_))
+    const SdoAccessTables tables = Tables();
+    if (const auto unfit = FirstUnfitSdoAccessCell(tables)) {
+        ShowRefusedCell(this, *unfit, PageControl1, sga, sgb);
         return;
-    SaveSdoAccess(Project.SdoAccessPath, Tables());
-    loadFailed_ = false;
+    }
+    if (!documentGuard_.MayReplace(this))
+        return;
+    SaveSdoAccess(Project.SdoAccessPath, tables);
     done(QDialog::Accepted);
 }
 

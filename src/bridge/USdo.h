@@ -40,7 +40,6 @@ private:
     void FitColumns(QTableWidget* grid, QLabel* left, QLabel* right);
 
     bool built_ = false;
-    bool loadFailed_ = false;
 };
 
 extern TFsdo* Fsdo;

@@ -72,7 +72,9 @@ void TFpdo::FormShow() {
     PdoTranslationTables tables;
     const BridgeLoad loaded = LoadPdoTranslation(Project.RpdoDefPath, tables);
     ShowTables(tables);
-    loadFailed_ = loaded.error.has_value();
+    documentGuard_ = UnreadDocumentGuard{};
+    if (loaded.error)
+        documentGuard_.MarkUnread(Project.RpdoDefPath);
     if (!loaded.fileFound)
         CurrentPrompts().Message(this, kMsgXmlNotFound);
     if (loaded.error)
@@ -89,11 +91,15 @@ void TFpdo::BitBtn1Click() {
     }
     // A cobid that is not an integer ends here with the conversion message;
     // nothing is written and the window stays open.
-    const std::string text = PdoTranslationDocumentText(Tables());
-    if (!MayReplace(Project.RpdoDefPath, loadFailed_))
+    const PdoTranslationTables tables = Tables();
+    const std::string text = PdoTranslationDocumentText(tables);
+    if (const auto unfit = FirstUnfitPdoCell(tables)) {
+        ShowRefusedCell(this, *unfit, PageControl1, sga, sgb);
+        return;
+    }
+    if (!documentGuard_.MayReplace(this))
         return;
     SaveDocumentText(Project.RpdoDefPath, text);
-    loadFailed_ = false;
     done(QDialog::Accepted);
 }
 

@@ -34,7 +34,6 @@ private:
     static void FitColumns(QTableWidget* grid);
 
     bool built_ = false;
-    bool loadFailed_ = false;
 };
 
 extern TFpdo* Fpdo;

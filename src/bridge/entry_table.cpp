@@ -1,5 +1,7 @@
 #include "bridge/entry_table.h"
 
+#include "xml/xml_text.h"
+
 #include <memory>
 #include <stdexcept>
 
@@ -52,6 +54,18 @@ int RowFiller::Next() {
         return 0;
     }
     return next_++;
+}
+
+std::optional<EntryCellError> FirstUnfitCell(const EntryTable& table, int tableIndex,
+                                             const std::vector<int>& rows) {
+    for (const int row : rows)
+        for (int c = 1; c < table.ColumnCount(); ++c)
+            if (const auto unfit = FindUnfitXmlChar(table.Cell(c, row)))
+                return EntryCellError{tableIndex, row, c,
+                                      "Error row " + table.Cell(0, row) + "!! " + table.Cell(c, 0) +
+                                          ": " + DescribeUnfitXmlChar(*unfit) +
+                                          " cannot be stored in an XML document. "};
+    return std::nullopt;
 }
 
 SheetImporter

@@ -4,6 +4,7 @@
 #include "bridge/sheet_import.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,21 @@ private:
     int next_ = 1;
     int leftOut_ = 0;
 };
+
+// A cell OK refuses: the table (0 for A, 1 for B), its row and column in the
+// grid, and the message.
+struct EntryCellError {
+    int table = 0;
+    int row = 0;
+    int column = 0;
+    std::string message;
+};
+
+// The first cell of `rows` (row order, then column order) whose text an XML
+// document cannot hold; the message names the row by its number in column 0
+// and the column by its title.
+std::optional<EntryCellError> FirstUnfitCell(const EntryTable& table, int tableIndex,
+                                             const std::vector<int>& rows);
 
 // The importer of an editor with two tables: the clearing step empties both,
 // and `place` puts a record through the filler of its table. The importer

@@ -106,6 +106,16 @@ void SavePdoTranslation(const std::string& path, const PdoTranslationTables& tab
     SaveDocumentText(path, PdoTranslationDocumentText(tables));
 }
 
+std::optional<EntryCellError> FirstUnfitPdoCell(const PdoTranslationTables& tables) {
+    std::vector<int> rowsA = PdoRowsToSave(tables.a);
+    std::vector<int> rowsB = PdoRowsToSave(tables.b);
+    std::sort(rowsA.begin(), rowsA.end());
+    std::sort(rowsB.begin(), rowsB.end());
+    if (auto unfit = FirstUnfitCell(tables.a, 0, rowsA))
+        return unfit;
+    return FirstUnfitCell(tables.b, 1, rowsB);
+}
+
 SheetImporter PdoTranslationImporter(PdoTranslationTables& tables) {
     SheetImporter importer = TwoTableImporter(
         tables.a, tables.b, [&tables](const SheetRecord& record, RowFiller& a, RowFiller& b) {

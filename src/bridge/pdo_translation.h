@@ -54,6 +54,10 @@ std::vector<int> PdoRowsToSave(const EntryTable& table);
 std::string PdoTranslationDocumentText(const PdoTranslationTables& tables);
 void SavePdoTranslation(const std::string& path, const PdoTranslationTables& tables);
 
+// OK's check: the first cell of the rows a save keeps that XML cannot hold.
+// Throws ConversionError as PdoRowsToSave does.
+std::optional<EntryCellError> FirstUnfitPdoCell(const PdoTranslationTables& tables);
+
 // Import: field 2 is the code, bit 1 clear for table A (the opposite of the
 // document), bit 0 the flag; fields 0, 1, 3, 4 fill columns 1, 2, 4, 5.
 SheetImporter PdoTranslationImporter(PdoTranslationTables& tables);

@@ -88,6 +88,19 @@ void SaveSdoAccess(const std::string& path, const SdoAccessTables& tables) {
     SaveDocumentText(path, SdoAccessDocumentText(tables));
 }
 
+std::optional<EntryCellError> FirstUnfitSdoAccessCell(const SdoAccessTables& tables) {
+    int index = 0;
+    for (const EntryTable* table : {&tables.a, &tables.b}) {
+        std::vector<int> rows;
+        for (int row = 1; row <= table->EntryRows(); ++row)
+            if (EntryFilled(*table, row))
+                rows.push_back(row);
+        if (auto unfit = FirstUnfitCell(*table, index++, rows))
+            return unfit;
+    }
+    return std::nullopt;
+}
+
 SheetImporter SdoAccessImporter(SdoAccessTables& tables) {
     SheetImporter importer = TwoTableImporter(
         tables.a, tables.b, [&tables](const SheetRecord& record, RowFiller& a, RowFiller& b) {

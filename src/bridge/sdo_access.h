@@ -48,6 +48,9 @@ BridgeLoad LoadSdoAccess(const std::string& path, SdoAccessTables& tables);
 std::string SdoAccessDocumentText(const SdoAccessTables& tables);
 void SaveSdoAccess(const std::string& path, const SdoAccessTables& tables);
 
+// OK's check: the first cell of a filled entry that XML cannot hold.
+std::optional<EntryCellError> FirstUnfitSdoAccessCell(const SdoAccessTables& tables);
+
 // Import: the clearing step empties both tables; field 0 is the code, fields
 // 1 to 7 fill columns 2 to 8. The returned importer refers to `tables`.
 SheetImporter SdoAccessImporter(SdoAccessTables& tables);

@@ -104,14 +104,6 @@ QTableWidget* BridgeWindow::AddGridTab(QTabWidget* tabs, const char* caption, co
     return grid;
 }
 
-bool BridgeWindow::MayReplace(const std::string& path, bool loadFailed) {
-    if (!loadFailed)
-        return true;
-    return CurrentPrompts().Question(this, windowTitle(),
-                                     QString::fromStdString(path) +
-                                         " could not be read. Replace it with what is shown?");
-}
-
 void BridgeWindow::BitBtn2Click() {
     done(QDialog::Rejected);
 }

@@ -6,6 +6,7 @@
 #include "bridge/sheet_import.h"
 
 #include "ui/modal_window.h"
+#include "ui/unread_document.h"
 
 #include <functional>
 #include <optional>
@@ -62,9 +63,8 @@ protected:
     QTableWidget* AddGridTab(QTabWidget* tabs, const char* caption, const char* gridName,
                              QWidget* header = nullptr);
 
-    // OK over a document that failed to load: asks before replacing it. True
-    // when OK may go on.
-    bool MayReplace(const std::string& path, bool loadFailed);
+    // The document OK writes: read or not on the last show.
+    UnreadDocumentGuard documentGuard_;
 
 private:
     QWidget* content_;

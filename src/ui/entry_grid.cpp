@@ -1,10 +1,13 @@
 #include "ui/entry_grid.h"
 
 #include "ui/frame_table.h"
+#include "ui/grid_keys.h"
 #include "ui/look.h"
+#include "ui/prompts.h"
 
 #include <QHeaderView>
 #include <QStyledItemDelegate>
+#include <QTabWidget>
 
 namespace gw {
 
@@ -58,6 +61,7 @@ void SetupEntryGrid(QTableWidget* grid, const EntryTable& titles, const std::vec
         grid->setItem(r - 1, 0, number);
     }
     grid->setCurrentCell(0, 1);
+    GridKeys::Attach(grid, QString("the table holds %1 entries").arg(titles.EntryRows()));
 }
 
 void EntriesToGrid(const EntryTable& table, QTableWidget* grid) {
@@ -73,6 +77,7 @@ void EntriesToGrid(const EntryTable& table, QTableWidget* grid) {
         }
     }
     grid->setUpdatesEnabled(true);
+    GridKeys::ForgetHistory(grid);
 }
 
 void GridToEntries(const QTableWidget* grid, EntryTable& table) {
@@ -82,6 +87,14 @@ void GridToEntries(const QTableWidget* grid, EntryTable& table) {
             table.SetCell(c, r, item ? item->text().toStdString() : std::string());
         }
     }
+}
+
+void ShowRefusedCell(QWidget* parent, const EntryCellError& error, QTabWidget* tabs,
+                     QTableWidget* a, QTableWidget* b) {
+    CurrentPrompts().Error(parent, QString::fromStdString(error.message));
+    QTableWidget* grid = error.table == 0 ? a : b;
+    tabs->setCurrentIndex(error.table);
+    SelectRefusedCell(grid, error.row - 1, error.column);
 }
 
 } // namespace gw

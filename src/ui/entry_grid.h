@@ -8,6 +8,8 @@
 #include <QColor>
 #include <QTableWidget>
 
+class QTabWidget;
+
 #include <vector>
 
 namespace gw {
@@ -15,10 +17,17 @@ namespace gw {
 inline const QColor kLightCyan(0xE0, 0xFF, 0xFF);
 
 // Columns, rows, titles and entry numbers of `table`; `tinted` columns get the
-// light cyan background.
+// light cyan background; the spreadsheet keys (Enter, Tab, Ctrl+C, Ctrl+V,
+// Delete, Ctrl+Z).
 void SetupEntryGrid(QTableWidget* grid, const EntryTable& titles, const std::vector<int>& tinted);
 
+// Replaces what the grid shows; what Ctrl+Z could take back is forgotten.
 void EntriesToGrid(const EntryTable& table, QTableWidget* grid);
 void GridToEntries(const QTableWidget* grid, EntryTable& table);
+
+// OK refused a cell: its message in an error box, then its tab shown and the
+// cell selected, so the user can correct it at once.
+void ShowRefusedCell(QWidget* parent, const EntryCellError& error, QTabWidget* tabs,
+                     QTableWidget* a, QTableWidget* b);
 
 } // namespace gw

@@ -6,6 +6,8 @@
 #include "bridge_test_support.h"
 #include "ui/guard.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -306,6 +308,47 @@ TEST_F(BridgeEditors, PdoImportPlacesRecordsByTheSheetCodes) {
         EXPECT_EQ(prompts.Messages().size(), 1) << workbook;
         Fpdo->hide();
     }
+}
+
+// The spreadsheet keys: a block pasted near the end of the table fills what
+// fits and says how much did not; Ctrl+Z takes it back.
+TEST_F(BridgeEditors, PasteNearTheEndOfTheSdoTableKeepsWhatFits) {
+    Fsdo->show();
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    QApplication::setActiveWindow(Fsdo);
+    QT_WARNING_POP
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Fsdo));
+    QTableWidget* g = Fsdo->sga;
+    g->setFocus();
+    QGuiApplication::clipboard()->setText("1\t0x2000\r\n0\t0x2001\r\n1\t0x2002\r\n");
+    g->setCurrentCell(1498, 1); // entry 1498, the second to last
+    QTest::keyClick(g, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(Cell(g, 2, 1499), "0x2000");
+    EXPECT_EQ(Cell(g, 2, 1500), "0x2001");
+    EXPECT_EQ(prompts.Messages(), QStringList{"1 row not pasted: the table holds 1500 entries"});
+    QTest::keyClick(g, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Cell(g, 2, 1500), "");
+    QGuiApplication::clipboard()->clear();
+}
+
+// Text XML cannot hold is refused on OK with its row and column, and that
+// cell is selected; nothing is written.
+TEST_F(BridgeEditors, PdoOkRefusesAControlCharacterAndSelectsItsCell) {
+    WriteFile(rpdodef, "<rpdodef/>");
+    Fpdo->show();
+    SetCell(Fpdo->sga, 1, 1, "0x181");
+    SetCell(Fpdo->sgb, 1, 1, "0x201");
+    SetCell(Fpdo->sgb, 2, 1, QString("dev") + QChar(0x01));
+    QTest::mouseClick(Fpdo->bitbtn1, Qt::LeftButton);
+    EXPECT_EQ(prompts.Errors(),
+              QStringList{"Error row 0!! id_dev_orig: character 4 (U+0001) cannot be stored in an "
+                          "XML document. "});
+    EXPECT_EQ(Fpdo->PageControl1->currentIndex(), 1);
+    EXPECT_EQ(Fpdo->sgb->currentRow(), 0);
+    EXPECT_EQ(Fpdo->sgb->currentColumn(), 2);
+    EXPECT_EQ(ReadFile(rpdodef), "<rpdodef/>");
+    EXPECT_TRUE(Fpdo->isVisible());
 }
 
 // The main window's hidden "Set Traslate PDO" opens the editor; nothing opens the SDO one.

@@ -103,6 +103,25 @@ TEST(SdoAccessSave, WritesFilledEntriesTableAThenBAndRoundTrips) {
     EXPECT_EQ(again, back);
 }
 
+TEST(SdoAccessSave, TheFirstCellXmlCannotHoldIsFoundInTableOrder) {
+    SdoAccessTables t;
+    EXPECT_FALSE(gw::FirstUnfitSdoAccessCell(t));
+    t.b.SetCell(8, 3, "tab\tis fine");
+    t.b.SetCell(4, 5, std::string("bell\a"));
+    t.a.SetCell(3, 9,
+                "\xFF"
+                "bad");
+    const auto unfit = gw::FirstUnfitSdoAccessCell(t);
+    ASSERT_TRUE(unfit);
+    EXPECT_EQ(unfit->table, 0);
+    EXPECT_EQ(unfit->row, 9);
+    EXPECT_EQ(unfit->column, 3);
+    EXPECT_EQ(unfit->message, "Error row 8!! Subindex: character 1 (byte 0xFF, not UTF-8) cannot "
+                              "be stored in an XML document. ");
+    t.a.SetCell(3, 9, "");
+    EXPECT_EQ(gw::FirstUnfitSdoAccessCell(t)->row, 5);
+}
+
 TEST(SdoAccessLoad, EntriesBeyondATableAreCountedNotShown) {
     gwtest::TempDir dir;
     std::string doc = "<sdo>";

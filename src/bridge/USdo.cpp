@@ -112,14 +112,8 @@ void TFsdo::FormShow() {
     const BridgeLoad loaded = LoadSdoAccess(Project.SdoAccessPath, tables);
     // What was read before a failure stays in view.
     ShowTables(tables);
-    documentGuard_ = UnreadDocumentGuard{};
-    if (loaded.error)
-        documentGuard_.MarkUnread(Project.SdoAccessPath);
-    if (loaded.error)
-        CurrentPrompts().Message(this, kMsgErrorReadingXml);
-    if (loaded.leftOut > 0)
-        CurrentPrompts().Message(
-            this, QString::fromStdString(EntriesLeftOutMessage(kSdoAccessFile, loaded.leftOut)));
+    // No document is no news: nothing sets it up but this editor.
+    TellLoad(loaded, Project.SdoAccessPath, kSdoAccessFile, false);
 }
 
 void TFsdo::BitBtn1Click() {

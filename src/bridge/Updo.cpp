@@ -72,16 +72,7 @@ void TFpdo::FormShow() {
     PdoTranslationTables tables;
     const BridgeLoad loaded = LoadPdoTranslation(Project.RpdoDefPath, tables);
     ShowTables(tables);
-    documentGuard_ = UnreadDocumentGuard{};
-    if (loaded.error)
-        documentGuard_.MarkUnread(Project.RpdoDefPath);
-    if (!loaded.fileFound)
-        CurrentPrompts().Message(this, kMsgXmlNotFound);
-    if (loaded.error)
-        CurrentPrompts().Message(this, kMsgErrorReadingXml);
-    if (loaded.leftOut > 0)
-        CurrentPrompts().Message(
-            this, QString::fromStdString(EntriesLeftOutMessage(kRpdoDefFile, loaded.leftOut)));
+    TellLoad(loaded, Project.RpdoDefPath, kRpdoDefFile, true);
 }
 
 void TFpdo::BitBtn1Click() {

@@ -104,6 +104,20 @@ QTableWidget* BridgeWindow::AddGridTab(QTabWidget* tabs, const char* caption, co
     return grid;
 }
 
+void BridgeWindow::TellLoad(const BridgeLoad& loaded, const std::string& path, const char* fileName,
+                            bool missingIsNotice) {
+    documentGuard_ = UnreadDocumentGuard{};
+    if (loaded.error)
+        documentGuard_.MarkUnread(path);
+    if (missingIsNotice && !loaded.fileFound)
+        CurrentPrompts().Message(this, kMsgXmlNotFound);
+    if (loaded.error)
+        CurrentPrompts().Message(this, kMsgErrorReadingXml);
+    if (loaded.leftOut > 0)
+        CurrentPrompts().Message(
+            this, QString::fromStdString(EntriesLeftOutMessage(fileName, loaded.leftOut)));
+}
+
 void BridgeWindow::BitBtn2Click() {
     done(QDialog::Rejected);
 }

@@ -2,6 +2,7 @@
 // What every bridge editor shares: the bottom bar with OK, Cancel, Export and
 // Import, the Import through the main window's spreadsheet open dialog, and
 // the Export into the project folder.
+#include "bridge/bridge_documents.h"
 #include "bridge/csv_export.h"
 #include "bridge/sheet_import.h"
 
@@ -62,6 +63,12 @@ protected:
     // Adds a tab holding an optional header strip above a grid.
     QTableWidget* AddGridTab(QTabWidget* tabs, const char* caption, const char* gridName,
                              QWidget* header = nullptr);
+
+    // What a show found in the document OK writes: the guard learns whether it
+    // was read, and the user is told of a failure (and, with
+    // `missingIsNotice`, of a missing file) and of entries left out.
+    void TellLoad(const BridgeLoad& loaded, const std::string& path, const char* fileName,
+                  bool missingIsNotice);
 
     // The document OK writes: read or not on the last show.
     UnreadDocumentGuard documentGuard_;

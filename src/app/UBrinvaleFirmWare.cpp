@@ -2,6 +2,7 @@
 
 #include "app/Unewp.h"
 #include "app/project_globals.h"
+#include "bridge/Updo.h"
 #include "common/maker.h"
 #include "extras/UAbout.h"
 #include "gateway/USetPdo.h"
@@ -170,6 +171,8 @@ void TFBrinvaleFirmWare::btn_str_lng1aClick(QAbstractButton* button) {
         FSetPdo->ShowModal();
     else if (button == btn_Prm_Gen)
         Fpargen->ShowModal();
+    else if (button == btn_Pdo)
+        Fpdo->ShowModal();
 }
 
 void TFBrinvaleFirmWare::GsdFileStep() {

@@ -2,6 +2,8 @@
 
 #include "app/UBrinvaleFirmWare.h"
 #include "app/Unewp.h"
+#include "bridge/USdo.h"
+#include "bridge/Updo.h"
 #include "extras/SELstringhe.h"
 #include "extras/UAbout.h"
 #include "extras/UXML.h"
@@ -28,6 +30,8 @@ void CreateAllWindows(const AppFolders& folders) {
     FSELstringhe = new TFSELstringhe(owner);
     FModifyFileSx = new TFModifyFileSx(owner);
     Fpargen = new TFpargen(owner);
+    Fsdo = new TFsdo(owner);
+    Fpdo = new TFpdo(owner);
     FXML = new TFXML(owner);
     FSetVar = new TFSetVar(owner);
     FSetPdo = new TFSetPdo(owner);
@@ -45,6 +49,8 @@ void DestroyAllWindows() {
     FSELstringhe = nullptr;
     FModifyFileSx = nullptr;
     Fpargen = nullptr;
+    Fsdo = nullptr;
+    Fpdo = nullptr;
     FXML = nullptr;
     FSetVar = nullptr;
     FSetPdo = nullptr;

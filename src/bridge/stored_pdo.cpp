@@ -1,0 +1,195 @@
+#include "bridge/stored_pdo.h"
+
+#include "bridge/save_order.h"
+#include "common/errors.h"
+#include "common/file_io.h"
+#include "common/parse_int.h"
+#include "xml/xml_document.h"
+
+#include <stdexcept>
+
+namespace gw {
+
+PdoSide SideOfTranslationCode(int enBypass) {
+    return (enBypass & 2) ? PdoSide::B : PdoSide::A;
+}
+
+void AddPdo(StoredPdos& model, PdoSide side, std::string cobid) {
+    std::vector<TClPdo>& pdos = model[side].pdos;
+    pdos.push_back({std::move(cobid), static_cast<int>(pdos.size()) + 1, {}});
+}
+
+PdoSide SideOfAccessCode(int conf) {
+    return (conf & 1) ? PdoSide::B : PdoSide::A;
+}
+
+int NrPdo(PdoSide side, int number) {
+    return number + (side == PdoSide::B ? sdopdo::kSideBit : 0);
+}
+
+bool AttachEntry(StoredPdos& model, int nrpdo, TClSdo entry) {
+    const PdoSide side = (nrpdo & sdopdo::kSideBit) ? PdoSide::B : PdoSide::A;
+    const int k = nrpdo & ~sdopdo::kSideBit;
+    if (k < 1)
+        throw ConversionError("nrpdo " + std::to_string(nrpdo) + " names no PDO");
+    std::vector<TClPdo>& pdos = model[side].pdos;
+    if (k > static_cast<int>(pdos.size()))
+        return false;
+    pdos[static_cast<std::size_t>(k - 1)].entries.push_back(std::move(entry));
+    return true;
+}
+
+void DropEntries(StoredPdos& model) {
+    for (StoredPdoSide& side : model.sides)
+        for (TClPdo& pdo : side.pdos)
+            pdo.entries.clear();
+}
+
+DocumentLoad LoadStoredEntries(const std::string& path, StoredPdos& model,
+                               std::vector<int>* dropped) {
+    using namespace sdopdo;
+    return ReadDocumentRows(path, [&](pugi::xml_node row, int number) {
+        TClSdo entry{
+            RequiredAttribute(row, kIndex, number), RequiredAttribute(row, kSubindex, number), {}};
+        const int nrpdo = RequiredIntAttribute(row, kNrpdo, number);
+        entry.poscomp = RequiredAttribute(row, kPoscomp, number);
+        if (!AttachEntry(model, nrpdo, std::move(entry)) && dropped)
+            dropped->push_back(number);
+    });
+}
+
+const char* SdoCheckMessage(SdoCheck result) {
+    switch (result) {
+    case SdoCheck::SdoExists:
+        return sdopdo::kMsgSdoExists;
+    case SdoCheck::EntryExists:
+        return sdopdo::kMsgEntryExists;
+    case SdoCheck::Accept:
+        break;
+    }
+    return "";
+}
+
+SdoCheck CheckSdoEntry(const std::string& index, const std::string& subindex, int pdo, int entry,
+                       const std::vector<TClPdo>& pdos, const std::vector<TClSdo>& sdoAccess) {
+    // The given texts are read on first use, so a side with nothing to compare
+    // accepts any text.
+    std::optional<std::int32_t> givenIndex;
+    std::optional<std::int32_t> givenSubindex;
+    auto same = [&](const TClSdo& e) {
+        if (!givenIndex)
+            givenIndex = ParseIntText(index);
+        if (ParseIntText(e.index) != *givenIndex)
+            return false;
+        if (!givenSubindex)
+            givenSubindex = ParseIntText(subindex);
+        return ParseIntText(e.subindex) == *givenSubindex;
+    };
+    for (const TClSdo& a : sdoAccess)
+        if (same(a))
+            return SdoCheck::SdoExists;
+    for (std::size_t p = 0; p < pdos.size(); ++p) {
+        const std::vector<TClSdo>& entries = pdos[p].entries;
+        for (std::size_t e = 0; e < entries.size(); ++e) {
+            const bool self = static_cast<int>(p) == pdo && static_cast<int>(e) == entry;
+            if (!self && same(entries[e]))
+                return SdoCheck::EntryExists;
+        }
+    }
+    return SdoCheck::Accept;
+}
+
+std::string PackByteChoices(int high, int low) {
+    return std::to_string(16 * high + low);
+}
+
+ByteChoices UnpackByteChoices(const std::string& poscomp) {
+    const std::int32_t v = ParseIntText(poscomp);
+    auto choice = [](std::int32_t c) -> std::optional<int> {
+        if (c >= 0 && c < sdopdo::kByteChoices)
+            return static_cast<int>(c);
+        return std::nullopt;
+    };
+    return {choice((v / 16) % 16), choice(v % 16)};
+}
+
+void CheckPdoNumbers(const StoredPdos& model) {
+    for (PdoSide side : {PdoSide::A, PdoSide::B}) {
+        for (const TClPdo& pdo : model[side].pdos) {
+            if (pdo.number > sdopdo::kMaxPdoNumber && !pdo.entries.empty())
+                throw std::runtime_error("The PDO " + pdo.cobid + " is PDO " +
+                                         std::to_string(pdo.number) + " of side " +
+                                         (side == PdoSide::A ? "CanA" : "CanB") +
+                                         "; stored entries can name only the first " +
+                                         std::to_string(sdopdo::kMaxPdoNumber) +
+                                         " PDOs of a side. Move its entries to one of those PDOs.");
+        }
+    }
+}
+
+namespace {
+
+// The entries of a side with their PDO numbers, in list order.
+struct SideEntry {
+    const TClSdo* entry;
+    int number;
+};
+std::vector<SideEntry> EntriesOf(const StoredPdoSide& side) {
+    std::vector<SideEntry> all;
+    for (const TClPdo& pdo : side.pdos)
+        for (const TClSdo& e : pdo.entries)
+            all.push_back({&e, pdo.number});
+    return all;
+}
+
+} // namespace
+
+std::string StoredPdoDocumentText(const StoredPdos& model) {
+    using namespace sdopdo;
+    CheckPdoNumbers(model);
+    // Every key is read before anything is built: a bad text writes nothing.
+    std::array<std::vector<SideEntry>, 2> entries;
+    std::array<std::vector<std::size_t>, 2> orders;
+    for (std::size_t s = 0; s < 2; ++s) {
+        entries[s] = EntriesOf(model.sides[s]);
+        std::vector<std::vector<std::int64_t>> keys;
+        for (const SideEntry& e : entries[s])
+            keys.push_back({ParseIntText(e.entry->index), ParseIntText(e.entry->subindex)});
+        orders[s] = SaveOrder(keys, kIndexCeiling, EqualKeys::ListOrder);
+    }
+    XmlDocument doc;
+    pugi::xml_node root = doc.ResetWithRoot(kSheetName);
+    for (std::size_t s = 0; s < 2; ++s) {
+        const PdoSide side = static_cast<PdoSide>(s);
+        for (std::size_t i : orders[s]) {
+            const SideEntry& e = entries[s][i];
+            pugi::xml_node row = root.append_child(kRow);
+            row.append_attribute(kIndex).set_value(e.entry->index.c_str());
+            row.append_attribute(kSubindex).set_value(e.entry->subindex.c_str());
+            row.append_attribute(kNrpdo).set_value(std::to_string(NrPdo(side, e.number)).c_str());
+            row.append_attribute(kPoscomp).set_value(e.entry->poscomp.c_str());
+        }
+    }
+    return doc.Text();
+}
+
+void SaveStoredPdos(const std::string& path, const StoredPdos& model) {
+    WriteFileAtomic(path, StoredPdoDocumentText(model));
+}
+
+std::vector<std::vector<std::string>> StoredPdoCsvLines(const StoredPdos& model) {
+    CheckPdoNumbers(model);
+    std::vector<std::vector<std::string>> lines;
+    for (PdoSide side : {PdoSide::A, PdoSide::B})
+        for (const SideEntry& e : EntriesOf(model[side]))
+            lines.push_back({e.entry->index, e.entry->subindex,
+                             std::to_string(NrPdo(side, e.number)), e.entry->poscomp});
+    return lines;
+}
+
+bool PlaceStoredPdoRecord(StoredPdos& model, const std::vector<std::string>& fields) {
+    const int nrpdo = ParseIntText(RecordField(fields, 2));
+    return AttachEntry(model, nrpdo, {fields[0], fields[1], RecordField(fields, 3)});
+}
+
+} // namespace gw

@@ -10,7 +10,7 @@
 namespace gw {
 
 DocumentLoad ReadDocumentRows(const std::string& path,
-                              const std::function<void(pugi::xml_node, int)>& readRow) {
+                              const std::function<void(pugi::xml_node)>& readRow) {
     DocumentLoad load;
     std::error_code ec;
     // A folder or a dangling link where the document should be is a fault, not
@@ -21,7 +21,13 @@ DocumentLoad ReadDocumentRows(const std::string& path,
         const XmlDocument doc = XmlDocument::LoadFile(path);
         for (pugi::xml_node row = doc.Root().first_child(); row; row = row.next_sibling()) {
             ++load.rows;
-            readRow(row, load.rows);
+            try {
+                readRow(row);
+            } catch (const std::exception& e) {
+                load.state = LoadState::Failed;
+                load.reason = "row " + std::to_string(load.rows) + ": " + e.what();
+                return load;
+            }
         }
         load.state = LoadState::Loaded;
     } catch (const std::exception& e) {
@@ -31,19 +37,18 @@ DocumentLoad ReadDocumentRows(const std::string& path,
     return load;
 }
 
-std::string RequiredAttribute(pugi::xml_node row, const char* name, int number) {
+std::string RequiredAttribute(pugi::xml_node row, const char* name) {
     std::optional<std::string> value = AttributeText(row, name);
     if (!value)
-        throw ConversionError("row " + std::to_string(number) + ": the attribute '" + name +
-                              "' is missing");
+        throw ConversionError(std::string("the attribute '") + name + "' is missing");
     return *value;
 }
 
-int RequiredIntAttribute(pugi::xml_node row, const char* name, int number) {
-    const std::string text = RequiredAttribute(row, name, number);
+int RequiredIntAttribute(pugi::xml_node row, const char* name) {
+    const std::string text = RequiredAttribute(row, name);
     if (std::optional<std::int32_t> v = TryParseIntText(text))
         return *v;
-    throw ConversionError("row " + std::to_string(number) + ": the attribute '" + name +
+    throw ConversionError(std::string("the attribute '") + name +
                           "': " + NotAnIntegerMessage(text));
 }
 

@@ -19,18 +19,18 @@ struct DocumentLoad {
     int rows = 0;       // child nodes of the root handed to the row reader
 };
 
-// Hands each child node of the root of the document at `path` to `readRow`
-// with its position from 1. A path where nothing exists is Missing; anything
+// Hands each child node of the root of the document at `path` to `readRow`;
+// the reason of a row that throws names the row. A path where nothing exists is Missing; anything
 // else that cannot be read (not a regular file, not well-formed, a row reader
 // that throws) is Failed, and the rows read before the fault stay read.
 DocumentLoad ReadDocumentRows(const std::string& path,
-                              const std::function<void(pugi::xml_node row, int number)>& readRow);
+                              const std::function<void(pugi::xml_node row)>& readRow);
 
-// An attribute that must be there; throws ConversionError naming it and the row.
-std::string RequiredAttribute(pugi::xml_node row, const char* name, int number);
+// An attribute that must be there; throws ConversionError naming it.
+std::string RequiredAttribute(pugi::xml_node row, const char* name);
 
 // An attribute that must be an integer, read as ParseIntText reads it.
-int RequiredIntAttribute(pugi::xml_node row, const char* name, int number);
+int RequiredIntAttribute(pugi::xml_node row, const char* name);
 
 // The n-th field of a sheet record; a record too short for it ends the import.
 const std::string& RecordField(const std::vector<std::string>& fields, std::size_t n);

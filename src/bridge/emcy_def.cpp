@@ -36,13 +36,13 @@ void Append(EmcyLists& lists, TClEmcy def, int bypassSet) {
 
 DocumentLoad LoadEmcyDefs(const std::string& path, EmcyLists& lists) {
     lists.Clear();
-    return ReadDocumentRows(path, [&](pugi::xml_node row, int number) {
+    return ReadDocumentRows(path, [&](pugi::xml_node row) {
         TClEmcy def;
         for (int i = 0; i < emcydef::kTextCount; ++i)
             def.texts[static_cast<std::size_t>(i)] =
                 AttributeText(row, emcydef::kTextAttributes[i]).value_or("");
         Append(lists, WithZeroForEmpty(std::move(def)),
-               RequiredIntAttribute(row, emcydef::kBypassSet, number));
+               RequiredIntAttribute(row, emcydef::kBypassSet));
     });
 }
 

@@ -72,8 +72,8 @@ void AppendWord(EmcyWords& words, WordTab tab, TClWEmcy word) {
 DocumentLoad LoadEmcyWords(const std::string& path, EmcyWords& words) {
     using namespace emcyword;
     words.Clear();
-    return ReadDocumentRows(path, [&](pugi::xml_node row, int number) {
-        const std::optional<WordTab> tab = TabOfFlag(RequiredIntAttribute(row, kExtData, number));
+    return ReadDocumentRows(path, [&](pugi::xml_node row) {
+        const std::optional<WordTab> tab = TabOfFlag(RequiredIntAttribute(row, kExtData));
         if (!tab)
             return;
         std::vector<std::string> v(kFieldCount);

@@ -48,11 +48,12 @@ void DropEntries(StoredPdos& model) {
 DocumentLoad LoadStoredEntries(const std::string& path, StoredPdos& model,
                                std::vector<int>* dropped) {
     using namespace sdopdo;
-    return ReadDocumentRows(path, [&](pugi::xml_node row, int number) {
-        TClSdo entry{
-            RequiredAttribute(row, kIndex, number), RequiredAttribute(row, kSubindex, number), {}};
-        const int nrpdo = RequiredIntAttribute(row, kNrpdo, number);
-        entry.poscomp = RequiredAttribute(row, kPoscomp, number);
+    int number = 0;
+    return ReadDocumentRows(path, [&](pugi::xml_node row) {
+        ++number;
+        TClSdo entry{RequiredAttribute(row, kIndex), RequiredAttribute(row, kSubindex), {}};
+        const int nrpdo = RequiredIntAttribute(row, kNrpdo);
+        entry.poscomp = RequiredAttribute(row, kPoscomp);
         if (!AttachEntry(model, nrpdo, std::move(entry)) && dropped)
             dropped->push_back(number);
     });

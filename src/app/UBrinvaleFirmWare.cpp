@@ -2,6 +2,8 @@
 
 #include "app/Unewp.h"
 #include "app/project_globals.h"
+#include "bridge/UWemcy.h"
+#include "bridge/Uemcy.h"
 #include "common/maker.h"
 #include "extras/UAbout.h"
 #include "gateway/USetPdo.h"
@@ -154,6 +156,10 @@ void TFBrinvaleFirmWare::btn_str_lng1aClick(QAbstractButton* button) {
         FSetPdo->ShowModal();
     else if (button == btn_Prm_Gen)
         Fpargen->ShowModal();
+    else if (button == btn_Emcy)
+        Femcy->ShowModal();
+    else if (button == btn_Emcy_Wd)
+        FWemcy->ShowModal();
 }
 
 void TFBrinvaleFirmWare::GsdFileStep() {

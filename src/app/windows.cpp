@@ -2,6 +2,8 @@
 
 #include "app/UBrinvaleFirmWare.h"
 #include "app/Unewp.h"
+#include "bridge/UWemcy.h"
+#include "bridge/Uemcy.h"
 #include "extras/SELstringhe.h"
 #include "extras/UAbout.h"
 #include "extras/Uhelp.h"
@@ -21,6 +23,8 @@ void CreateAllWindows(const std::string& exeDir) {
     FAbout = new TFAbout(owner);
     FSELstringhe = new TFSELstringhe(owner);
     Fpargen = new TFpargen(owner);
+    Femcy = new TFemcy(owner);
+    FWemcy = new TFWemcy(owner);
     FSetVar = new TFSetVar(owner);
     FSetPdo = new TFSetPdo(owner);
     FBootSer = new TFBootSer(owner);
@@ -36,6 +40,8 @@ void DestroyAllWindows() {
     FAbout = nullptr;
     FSELstringhe = nullptr;
     Fpargen = nullptr;
+    Femcy = nullptr;
+    FWemcy = nullptr;
     FSetVar = nullptr;
     FSetPdo = nullptr;
     FBootSer = nullptr;

@@ -208,9 +208,9 @@ void TFWemcy::ShowWords() {
 void TFWemcy::FormShow() {
     EnsureBuilt();
     ClearAll();
-    const DocumentLoad load = LoadEmcyWords(Project.EmcyWordPath, words_);
+    const BridgeLoad load = LoadEmcyWords(Project.EmcyWordPath, words_);
     ShowWords();
-    ShowLoad(load, Project.EmcyWordPath, emcyword::kMsgNotFound, emcyword::kMsgReadError);
+    ShowLoad(load, Project.EmcyWordPath, kMsgXmlNotFound, kMsgErrorReadingXml);
 }
 
 void TFWemcy::TWCanChange(QTreeWidget* tree) {

@@ -224,9 +224,9 @@ void TFemcy::ShowLists() {
 void TFemcy::FormShow() {
     EnsureBuilt();
     ClearAll();
-    const DocumentLoad load = LoadEmcyDefs(Project.EmcyDefPath, lists_);
+    const BridgeLoad load = LoadEmcyDefs(Project.EmcyDefPath, lists_);
     ShowLists();
-    ShowLoad(load, Project.EmcyDefPath, emcydef::kMsgNotFound, emcydef::kMsgReadError);
+    ShowLoad(load, Project.EmcyDefPath, kMsgXmlNotFound, kMsgErrorReadingXml);
 }
 
 void TFemcy::LBCanClick(QListWidget* list) {

@@ -25,12 +25,12 @@ QPushButton* BridgeEditorWindow::Button(QWidget* parent, const char* name, const
     return b;
 }
 
-void BridgeEditorWindow::ShowLoad(const DocumentLoad& load, const std::string& path,
+void BridgeEditorWindow::ShowLoad(const BridgeLoad& load, const std::string& path,
                                   const char* notFound, const char* readError) {
     failedPath_.clear();
-    if (load.state == LoadState::Missing) {
+    if (!load.fileFound) {
         CurrentPrompts().Message(this, notFound);
-    } else if (load.state == LoadState::Failed) {
+    } else if (load.error) {
         failedPath_ = path;
         CurrentPrompts().Error(this, readError);
     }

@@ -2,7 +2,7 @@
 // What the bridge editors share as windows: the bottom bar with OK, Cancel,
 // Export and Import, the messages of a document's load, and the question
 // before OK replaces a document that could not be read.
-#include "bridge/bridge_document.h"
+#include "bridge/bridge_documents.h"
 
 #include "ui/modal_window.h"
 
@@ -29,7 +29,7 @@ protected:
 
     // Shows the message of a load that did not find or could not read `path`,
     // and remembers a failed load for OK.
-    void ShowLoad(const DocumentLoad& load, const std::string& path, const char* notFound,
+    void ShowLoad(const BridgeLoad& load, const std::string& path, const char* notFound,
                   const char* readError);
     // True when OK may replace the document: it loaded, or the user agrees to
     // replace the one that could not be read with what is shown.

@@ -34,15 +34,15 @@ void Append(EmcyLists& lists, TClEmcy def, int bypassSet) {
 
 } // namespace
 
-DocumentLoad LoadEmcyDefs(const std::string& path, EmcyLists& lists) {
+BridgeLoad LoadEmcyDefs(const std::string& path, EmcyLists& lists) {
     lists.Clear();
-    return ReadDocumentRows(path, [&](pugi::xml_node row) {
+    return ReadEntries(path, [&](pugi::xml_node row) {
         TClEmcy def;
         for (int i = 0; i < emcydef::kTextCount; ++i)
             def.texts[static_cast<std::size_t>(i)] =
                 AttributeText(row, emcydef::kTextAttributes[i]).value_or("");
         Append(lists, WithZeroForEmpty(std::move(def)),
-               RequiredIntAttribute(row, emcydef::kBypassSet));
+               ParseIntText(RequiredAttribute(row, emcydef::kBypassSet)));
     });
 }
 
@@ -88,8 +88,8 @@ void SaveEmcyDefs(const std::string& path, const EmcyLists& lists) {
     WriteFileAtomic(path, EmcyDefDocumentText(lists));
 }
 
-std::vector<std::vector<std::string>> EmcyDefCsvLines(const EmcyLists& lists) {
-    std::vector<std::vector<std::string>> lines;
+std::vector<CsvLine> EmcyDefCsvLines(const EmcyLists& lists) {
+    std::vector<CsvLine> lines;
     for (EmcyList l : {EmcyList::CanA, EmcyList::CanB}) {
         for (const EmcyItem& item : lists[l]) {
             std::vector<std::string> line(item.def.texts.begin(), item.def.texts.end());
@@ -100,12 +100,20 @@ std::vector<std::vector<std::string>> EmcyDefCsvLines(const EmcyLists& lists) {
     return lines;
 }
 
-void PlaceEmcyRecord(EmcyLists& lists, const std::vector<std::string>& fields) {
-    const int code = ParseIntText(RecordField(fields, emcydef::kTextCount));
-    TClEmcy def;
-    for (std::size_t i = 0; i < def.texts.size(); ++i)
-        def.texts[i] = fields[i];
-    Append(lists, std::move(def), code);
+SheetImporter EmcyDefImporter(EmcyLists& lists) {
+    SheetImporter importer;
+    importer.sheetName = emcydef::kSheetName;
+    importer.fieldCount = emcydef::kTextCount + 1;
+    importer.clear = [&lists] { lists.Clear(); };
+    importer.place = [&lists](const SheetRecord& fields) {
+        const int code = ParseIntText(fields[emcydef::kTextCount]);
+        TClEmcy def;
+        for (std::size_t i = 0; i < def.texts.size(); ++i)
+            def.texts[i] = fields[i];
+        Append(lists, std::move(def), code);
+        return RecordFate::Placed;
+    };
+    return importer;
 }
 
 } // namespace gw

@@ -2,7 +2,9 @@
 // The EMCY translation document (emcydef.xml): the definitions of the two
 // lists, the packed flags "bypass_set", reading, the ID check, the save order
 // on OK, and the sheet and CSV forms.
-#include "bridge/bridge_document.h"
+#include "bridge/bridge_xml.h"
+#include "bridge/csv_export.h"
+#include "bridge/sheet_import.h"
 
 #include <array>
 #include <string>
@@ -24,9 +26,6 @@ inline constexpr int kAliasCount = 9; // alias values 0 to 8
 // IDs from here on are ordered after all others on OK.
 inline constexpr std::int64_t kIdCeiling = 999999;
 
-inline constexpr const char* kMsgParserNotInstalled = "Error XML parser not installed";
-inline constexpr const char* kMsgNotFound = "File XML not found";
-inline constexpr const char* kMsgReadError = "Error in reading file XML";
 inline constexpr const char* kMsgIndexNotValid = "Index Not Valid";
 } // namespace emcydef
 
@@ -73,7 +72,7 @@ TClEmcy WithZeroForEmpty(TClEmcy def);
 
 // Clears `lists` and reads the document at `path` into them (rows keep their
 // document order within each list); what was read before a fault stays.
-DocumentLoad LoadEmcyDefs(const std::string& path, EmcyLists& lists);
+BridgeLoad LoadEmcyDefs(const std::string& path, EmcyLists& lists);
 
 // The ID check of New and Modify: true when `id` may be used. Runs only when
 // `force` is set or `id` differs from `oldId`; the empty text and a text equal
@@ -89,10 +88,11 @@ void SaveEmcyDefs(const std::string& path, const EmcyLists& lists);
 
 // Export: the CAN A list, then the CAN B list, in list order; eleven texts and
 // bypass_set per line.
-std::vector<std::vector<std::string>> EmcyDefCsvLines(const EmcyLists& lists);
+std::vector<CsvLine> EmcyDefCsvLines(const EmcyLists& lists);
 
-// Import: places one sheet record (the twelve values in attribute order, field
-// 11 the bypass_set code) as is. Throws when field 11 is not an integer.
-void PlaceEmcyRecord(EmcyLists& lists, const std::vector<std::string>& fields);
+// Import: the clearing step empties both lists; a record is the twelve values
+// in attribute order, placed as they are (empty stays empty), field 11 the
+// bypass_set code. The importer refers to `lists`.
+SheetImporter EmcyDefImporter(EmcyLists& lists);
 
 } // namespace gw

@@ -69,11 +69,12 @@ void AppendWord(EmcyWords& words, WordTab tab, TClWEmcy word) {
     words[tab].push_back({number, std::move(word)});
 }
 
-DocumentLoad LoadEmcyWords(const std::string& path, EmcyWords& words) {
+BridgeLoad LoadEmcyWords(const std::string& path, EmcyWords& words) {
     using namespace emcyword;
     words.Clear();
-    return ReadDocumentRows(path, [&](pugi::xml_node row) {
-        const std::optional<WordTab> tab = TabOfFlag(RequiredIntAttribute(row, kExtData));
+    return ReadEntries(path, [&](pugi::xml_node row) {
+        const std::optional<WordTab> tab =
+            TabOfFlag(ParseIntText(RequiredAttribute(row, kExtData)));
         if (!tab)
             return;
         std::vector<std::string> v(kFieldCount);
@@ -135,8 +136,8 @@ void SaveEmcyWords(const std::string& path, const EmcyWords& words) {
     WriteFileAtomic(path, EmcyWordDocumentText(words));
 }
 
-std::vector<std::vector<std::string>> EmcyWordCsvLines(const EmcyWords& words) {
-    std::vector<std::vector<std::string>> lines;
+std::vector<CsvLine> EmcyWordCsvLines(const EmcyWords& words) {
+    std::vector<CsvLine> lines;
     for (std::size_t t = 0; t < 2; ++t) {
         for (const WordItem& item : words.tabs[t]) {
             const TClWEmcy& w = item.word;
@@ -150,12 +151,19 @@ std::vector<std::vector<std::string>> EmcyWordCsvLines(const EmcyWords& words) {
     return lines;
 }
 
-void PlaceEmcyWordRecord(EmcyWords& words, const std::vector<std::string>& fields) {
-    RecordField(fields, emcyword::kFieldCount - 1);
-    const std::optional<WordTab> tab = TabOfFlag(ParseIntText(fields[2]));
-    if (!tab)
-        return;
-    AppendWord(words, *tab, WordFromValues(fields));
+SheetImporter EmcyWordImporter(EmcyWords& words) {
+    SheetImporter importer;
+    importer.sheetName = emcyword::kSheetName;
+    importer.fieldCount = emcyword::kFieldCount;
+    importer.clear = [&words] { words.Clear(); };
+    importer.place = [&words](const SheetRecord& fields) {
+        const std::optional<WordTab> tab = TabOfFlag(ParseIntText(fields[2]));
+        if (!tab)
+            return RecordFate::Dropped;
+        AppendWord(words, *tab, WordFromValues(fields));
+        return RecordFate::Placed;
+    };
+    return importer;
 }
 
 } // namespace gw

@@ -2,7 +2,9 @@
 // The EMCY word document (emcyword.xml): the words of the two tabs with their
 // 16 bit definitions, the packed "poscomp", reading, the word check, the save
 // order on OK, and the sheet and CSV forms.
-#include "bridge/bridge_document.h"
+#include "bridge/bridge_xml.h"
+#include "bridge/csv_export.h"
+#include "bridge/sheet_import.h"
 
 #include <array>
 #include <cstdint>
@@ -25,9 +27,6 @@ inline constexpr int kFieldCount = 4 + 3 * kBits; // 52 attributes, sheet fields
 // Keys from here on are ordered after all others on OK.
 inline constexpr std::int64_t kKeyCeiling = 999999;
 
-inline constexpr const char* kMsgParserNotInstalled = "Error XML parser not installed";
-inline constexpr const char* kMsgNotFound = "File XML not found";
-inline constexpr const char* kMsgReadError = "Error in reading file XML";
 inline constexpr const char* kMsgIndexNotValid = "Index Not Valid";
 } // namespace emcyword
 
@@ -83,7 +82,7 @@ int NextWordNumber(const std::vector<WordItem>& tab);
 void AppendWord(EmcyWords& words, WordTab tab, TClWEmcy word);
 
 // Clears `words` and reads the document at `path` into them.
-DocumentLoad LoadEmcyWords(const std::string& path, EmcyWords& words);
+BridgeLoad LoadEmcyWords(const std::string& path, EmcyWords& words);
 
 // The word check of New and Modify: all three texts given, and no other word
 // of the tab with the same three texts. `self` is the position of the word
@@ -99,10 +98,11 @@ void SaveEmcyWords(const std::string& path, const EmcyWords& words);
 
 // Export: per word index_addrm, subindex, devid, the tab flag, then the bits
 // (the ID before the flag, unlike the document and the sheet).
-std::vector<std::vector<std::string>> EmcyWordCsvLines(const EmcyWords& words);
+std::vector<CsvLine> EmcyWordCsvLines(const EmcyWords& words);
 
-// Import: the 52 values in document attribute order; field 2 is the tab flag
-// (0 CanA, 1 CanB, any other integer drops the record).
-void PlaceEmcyWordRecord(EmcyWords& words, const std::vector<std::string>& fields);
+// Import: the clearing step empties both tabs; a record is the 52 values in
+// document attribute order, field 2 the tab flag (0 CanA, 1 CanB, any other
+// integer drops the record). The importer refers to `words`.
+SheetImporter EmcyWordImporter(EmcyWords& words);
 
 } // namespace gw

@@ -45,14 +45,14 @@ void DropEntries(StoredPdos& model) {
             pdo.entries.clear();
 }
 
-DocumentLoad LoadStoredEntries(const std::string& path, StoredPdos& model,
-                               std::vector<int>* dropped) {
+BridgeLoad LoadStoredEntries(const std::string& path, StoredPdos& model,
+                             std::vector<int>* dropped) {
     using namespace sdopdo;
     int number = 0;
-    return ReadDocumentRows(path, [&](pugi::xml_node row) {
+    return ReadEntries(path, [&](pugi::xml_node row) {
         ++number;
         TClSdo entry{RequiredAttribute(row, kIndex), RequiredAttribute(row, kSubindex), {}};
-        const int nrpdo = RequiredIntAttribute(row, kNrpdo);
+        const int nrpdo = ParseIntText(RequiredAttribute(row, kNrpdo));
         entry.poscomp = RequiredAttribute(row, kPoscomp);
         if (!AttachEntry(model, nrpdo, std::move(entry)) && dropped)
             dropped->push_back(number);
@@ -178,9 +178,9 @@ void SaveStoredPdos(const std::string& path, const StoredPdos& model) {
     WriteFileAtomic(path, StoredPdoDocumentText(model));
 }
 
-std::vector<std::vector<std::string>> StoredPdoCsvLines(const StoredPdos& model) {
+std::vector<CsvLine> StoredPdoCsvLines(const StoredPdos& model) {
     CheckPdoNumbers(model);
-    std::vector<std::vector<std::string>> lines;
+    std::vector<CsvLine> lines;
     for (PdoSide side : {PdoSide::A, PdoSide::B})
         for (const SideEntry& e : EntriesOf(model[side]))
             lines.push_back({e.entry->index, e.entry->subindex,
@@ -188,9 +188,17 @@ std::vector<std::vector<std::string>> StoredPdoCsvLines(const StoredPdos& model)
     return lines;
 }
 
-bool PlaceStoredPdoRecord(StoredPdos& model, const std::vector<std::string>& fields) {
-    const int nrpdo = ParseIntText(RecordField(fields, 2));
-    return AttachEntry(model, nrpdo, {fields[0], fields[1], RecordField(fields, 3)});
+SheetImporter StoredPdoImporter(StoredPdos& model) {
+    SheetImporter importer;
+    importer.sheetName = sdopdo::kSheetName;
+    importer.fieldCount = 4;
+    importer.sheetFound = [&model] { DropEntries(model); };
+    importer.place = [&model](const SheetRecord& fields) {
+        const int nrpdo = ParseIntText(fields[2]);
+        return AttachEntry(model, nrpdo, {fields[0], fields[1], fields[3]}) ? RecordFate::Placed
+                                                                            : RecordFate::Dropped;
+    };
+    return importer;
 }
 
 } // namespace gw

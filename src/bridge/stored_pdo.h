@@ -3,7 +3,9 @@
 // SDO entries attached to them, the SDO access entries they must not clash
 // with, CheckSdoEntry, reading, the save order on OK, and the sheet and CSV
 // forms.
-#include "bridge/bridge_document.h"
+#include "bridge/bridge_xml.h"
+#include "bridge/csv_export.h"
+#include "bridge/sheet_import.h"
 
 #include <array>
 #include <cstdint>
@@ -27,7 +29,6 @@ inline constexpr int kByteChoices = 9;    // "none", "B1" to "B8"
 // Indexes from here on are ordered after all others on OK.
 inline constexpr std::int64_t kIndexCeiling = 0x999999;
 
-inline constexpr const char* kMsgParserNotInstalled = "Error XML parser not installed";
 inline constexpr const char* kMsgSdoNotFound = "File SDO XML not found";
 inline constexpr const char* kMsgSdoReadError = "Error in reading file SDO XML";
 inline constexpr const char* kMsgPdoNotFound = "File PDO XML not found";
@@ -89,8 +90,8 @@ void DropEntries(StoredPdos& model);
 
 // Reads the stored entries of the document at `path` into the PDOs already in
 // `model`. `dropped`, if given, receives the rows whose PDO does not exist.
-DocumentLoad LoadStoredEntries(const std::string& path, StoredPdos& model,
-                               std::vector<int>* dropped = nullptr);
+BridgeLoad LoadStoredEntries(const std::string& path, StoredPdos& model,
+                             std::vector<int>* dropped = nullptr);
 
 enum class SdoCheck { Accept, SdoExists, EntryExists };
 // The message of a refusal.
@@ -125,10 +126,11 @@ void SaveStoredPdos(const std::string& path, const StoredPdos& model);
 
 // Export: per PDO of side A in list order and each of its entries, index,
 // subindex, nrpdo, poscomp; then side B.
-std::vector<std::vector<std::string>> StoredPdoCsvLines(const StoredPdos& model);
+std::vector<CsvLine> StoredPdoCsvLines(const StoredPdos& model);
 
-// Import: a record of index, subindex, nrpdo, poscomp attached as on load;
-// false when its PDO does not exist.
-bool PlaceStoredPdoRecord(StoredPdos& model, const std::vector<std::string>& fields);
+// Import: once the sheet is found every PDO loses its entries; a record of
+// index, subindex, nrpdo, poscomp is attached as on load (dropped when its PDO
+// does not exist). The PDOs themselves stay. The importer refers to `model`.
+SheetImporter StoredPdoImporter(StoredPdos& model);
 
 } // namespace gw

@@ -1,5 +1,6 @@
 #include "bridge/emcy_def.h"
 
+#include "bridge_test_support.h"
 #include "common/errors.h"
 #include "common/file_io.h"
 #include "support/temp_dir.h"
@@ -43,8 +44,8 @@ TEST(EmcyDef, LoadFillsMissingTextsWithZeroAndSplitsByBit5) {
               "<row id_dev='9' mask_eq_ec='' enmask_eq_m3='0xFF' bypass_set='1'/></anything>");
     EmcyLists lists;
     lists[EmcyList::CanA].push_back(Item("old"));
-    const DocumentLoad load = LoadEmcyDefs(dir / "emcydef.xml", lists);
-    EXPECT_EQ(load.state, LoadState::Loaded);
+    const BridgeLoad load = LoadEmcyDefs(dir / "emcydef.xml", lists);
+    EXPECT_TRUE(load.fileFound && !load.error);
     ASSERT_EQ(Lines(lists[EmcyList::CanA]), std::vector<std::string>{"9"});
     ASSERT_EQ(Lines(lists[EmcyList::CanB]), std::vector<std::string>{"4"});
     const TClEmcy& b = lists[EmcyList::CanB][0].def;
@@ -62,14 +63,14 @@ TEST(EmcyDef, LoadFaultsKeepTheRowsBefore) {
         WriteFile(dir / "emcydef.xml", std::string("<emcydef><row id_dev='1' bypass_set='0'/>") +
                                            bad + "<row id_dev='3' bypass_set='0'/></emcydef>");
         EmcyLists lists;
-        EXPECT_EQ(LoadEmcyDefs(dir / "emcydef.xml", lists).state, LoadState::Failed) << bad;
+        EXPECT_TRUE(LoadEmcyDefs(dir / "emcydef.xml", lists).error) << bad;
         EXPECT_EQ(Lines(lists[EmcyList::CanA]), std::vector<std::string>{"1"}) << bad;
     }
     TempDir dir;
     EmcyLists lists;
-    EXPECT_EQ(LoadEmcyDefs(dir / "emcydef.xml", lists).state, LoadState::Missing);
+    EXPECT_FALSE(LoadEmcyDefs(dir / "emcydef.xml", lists).fileFound);
     CreateOneFolder(dir / "emcydef.xml"); // a folder is no missing document
-    EXPECT_EQ(LoadEmcyDefs(dir / "emcydef.xml", lists).state, LoadState::Failed);
+    EXPECT_TRUE(LoadEmcyDefs(dir / "emcydef.xml", lists).error);
 }
 
 TEST(EmcyDef, IdCheckComparesTextExactly) {
@@ -96,7 +97,7 @@ TEST(EmcyDef, SaveOrdersByIdLaterFirstAmongEqualAndRoundTrips) {
     TempDir dir;
     SaveEmcyDefs(dir / "emcydef.xml", lists);
     EmcyLists back;
-    ASSERT_EQ(LoadEmcyDefs(dir / "emcydef.xml", back).state, LoadState::Loaded);
+    ASSERT_FALSE(LoadEmcyDefs(dir / "emcydef.xml", back).error);
     EXPECT_EQ(Lines(back[EmcyList::CanA]), (std::vector<std::string>{"2", "7", "10"}));
     // Equal values: the later definition first.
     EXPECT_EQ(back[EmcyList::CanB],
@@ -115,23 +116,32 @@ TEST(EmcyDef, CsvLinesAndSheetRecords) {
     EmcyLists lists;
     lists[EmcyList::CanA] = {Item("3", true, 2)};
     lists[EmcyList::CanB] = {Item("4", true, 3)};
-    const auto lines = EmcyDefCsvLines(lists);
-    EXPECT_EQ(lines, (std::vector<std::vector<std::string>>{
+    std::vector<CsvLine> lines = EmcyDefCsvLines(lists);
+    EXPECT_EQ(lines, (std::vector<CsvLine>{
                          {"3", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "5"},
                          {"4", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "39"}}));
 
+    // The export with a title row added imports back into the same definitions.
+    lines.insert(lines.begin(), CsvLine(12, "title"));
     EmcyLists back;
-    for (const auto& line : lines)
-        PlaceEmcyRecord(back, line);
+    back[EmcyList::CanB].push_back(Item("old")); // cleared by the import
+    ImportReport report = ImportRecords(gwtest::SheetOfLines(lines), EmcyDefImporter(back));
+    EXPECT_EQ(report.placed, 2);
     EXPECT_EQ(back[EmcyList::CanA], lists[EmcyList::CanA]);
     EXPECT_EQ(back[EmcyList::CanB], lists[EmcyList::CanB]);
 
     // Import keeps empty cells empty, and an empty code ends the import.
-    PlaceEmcyRecord(back, {"", "", "", "", "", "", "", "", "", "", "", "0"});
-    EXPECT_EQ(back[EmcyList::CanA].back().line, "");
-    EXPECT_EQ(back[EmcyList::CanA].back().def.texts[5], "");
-    EXPECT_THROW(PlaceEmcyRecord(back, {"1", "", "", "", "", "", "", "", "", "", "", ""}),
-                 ConversionError);
+    CsvLine empty(12);
+    empty[11] = "0";
+    CsvLine noCode(12);
+    noCode[0] = "1";
+    report = ImportRecords(gwtest::SheetOfLines({CsvLine(12, "title"), empty, noCode, empty}),
+                           EmcyDefImporter(back));
+    ASSERT_EQ(back[EmcyList::CanA].size(), 1u);
+    EXPECT_EQ(back[EmcyList::CanA][0].line, "");
+    EXPECT_EQ(back[EmcyList::CanA][0].def.texts[5], "");
+    ASSERT_TRUE(report.stop);
+    EXPECT_EQ(report.stop->record, 2);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "bridge/emcy_word.h"
 
+#include "bridge_test_support.h"
 #include "common/errors.h"
 #include "common/file_io.h"
 #include "support/temp_dir.h"
@@ -52,7 +53,7 @@ TEST(EmcyWord, SaveOrdersByDevidIndexSubindexAndReloadsNamedInOrder) {
               std::string::npos);
 
     EmcyWords back;
-    ASSERT_EQ(LoadEmcyWords(dir / "emcyword.xml", back).state, LoadState::Loaded);
+    ASSERT_FALSE(LoadEmcyWords(dir / "emcyword.xml", back).error);
     const std::vector<WordItem>& a = back[WordTab::CanA];
     ASSERT_EQ(a.size(), 3u);
     EXPECT_EQ(a[0], (WordItem{0, Word("1", "9000", "0")}));
@@ -68,9 +69,10 @@ TEST(EmcyWord, LoadSkipsUnknownTabsAndStopsAtAFault) {
     WriteFile(dir / "emcyword.xml", "<w><row extdata='2' devid='8'/><row extdata='1' devid='5'/>"
                                     "<row devid='6'/><row extdata='0' devid='7'/></w>");
     EmcyWords words;
-    const DocumentLoad load = LoadEmcyWords(dir / "emcyword.xml", words);
-    EXPECT_EQ(load.state, LoadState::Failed);
-    EXPECT_NE(load.reason.find("row 3: the attribute 'extdata' is missing"), std::string::npos);
+    const BridgeLoad load = LoadEmcyWords(dir / "emcyword.xml", words);
+    EXPECT_TRUE(load.error);
+    EXPECT_NE(load.error.value_or("").find("entry 3: the attribute 'extdata' is missing"),
+              std::string::npos);
     EXPECT_TRUE(words[WordTab::CanA].empty());
     ASSERT_EQ(words[WordTab::CanB].size(), 1u);
     EXPECT_EQ(words[WordTab::CanB][0].word.devid, "5");
@@ -105,13 +107,14 @@ TEST(EmcyWord, CsvPutsTheIdBeforeTheFlagAndTheSheetTheFlagFirst) {
     EmcyWords words;
     AppendWord(words, WordTab::CanB, Word("7", "0x1001", "0"));
     words[WordTab::CanB][0].word.bits[0] = {"1", "2", "3"};
-    const auto lines = EmcyWordCsvLines(words);
+    const std::vector<CsvLine> lines = EmcyWordCsvLines(words);
     ASSERT_EQ(lines.size(), 1u);
     ASSERT_EQ(lines[0].size(), 52u);
     EXPECT_EQ((std::vector<std::string>(lines[0].begin(), lines[0].begin() + 7)),
               (std::vector<std::string>{"0x1001", "0", "7", "1", "1", "2", "3"}));
 
-    std::vector<std::string> record(52);
+    // A sheet record carries the flag before the ID, as the document does.
+    CsvLine record(52);
     record[0] = "0x1001";
     record[1] = "0";
     record[2] = "1";
@@ -119,14 +122,19 @@ TEST(EmcyWord, CsvPutsTheIdBeforeTheFlagAndTheSheetTheFlagFirst) {
     record[4] = "1";
     record[5] = "2";
     record[6] = "3";
+    CsvLine otherTab = record;
+    otherTab[2] = "2";
+    CsvLine noFlag = record;
+    noFlag[2] = "";
     EmcyWords back;
-    PlaceEmcyWordRecord(back, record);
+    const ImportReport report = ImportRecords(
+        gwtest::SheetOfLines({CsvLine(52, "title"), record, otherTab, noFlag, record}),
+        EmcyWordImporter(back));
     EXPECT_EQ(back[WordTab::CanB], words[WordTab::CanB]);
-    record[2] = "2";
-    PlaceEmcyWordRecord(back, record); // neither tab: dropped
-    EXPECT_EQ(back[WordTab::CanA].size() + back[WordTab::CanB].size(), 1u);
-    record[2] = "";
-    EXPECT_THROW(PlaceEmcyWordRecord(back, record), ConversionError);
+    EXPECT_TRUE(back[WordTab::CanA].empty());
+    EXPECT_EQ(report.dropped, 1);
+    ASSERT_TRUE(report.stop);
+    EXPECT_EQ(report.stop->record, 3);
 }
 
 } // namespace

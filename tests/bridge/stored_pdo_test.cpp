@@ -1,6 +1,7 @@
 #include "bridge/save_order.h"
 #include "bridge/stored_pdo.h"
 
+#include "bridge_test_support.h"
 #include "common/errors.h"
 #include "common/file_io.h"
 #include "support/temp_dir.h"
@@ -43,8 +44,8 @@ TEST(StoredPdo, LoadAttachesByNrpdoAndDropsRowsBeyondTheSide) {
                                   "</sdopdo>");
     StoredPdos m = TwoSides();
     std::vector<int> dropped;
-    const DocumentLoad load = LoadStoredEntries(dir / "sdopdo.xml", m, &dropped);
-    EXPECT_EQ(load.state, LoadState::Loaded);
+    const BridgeLoad load = LoadStoredEntries(dir / "sdopdo.xml", m, &dropped);
+    EXPECT_TRUE(load.fileFound && !load.error);
     EXPECT_EQ(m[PdoSide::B].pdos[0].entries, (std::vector<TClSdo>{{"1", "2", "33"}}));
     EXPECT_TRUE(m[PdoSide::A].pdos[0].entries.empty());
     EXPECT_EQ(m[PdoSide::A].pdos[1].entries, (std::vector<TClSdo>{{"5", "6", "1"}}));
@@ -68,15 +69,17 @@ TEST(StoredPdo, LoadFaultsKeepTheRowsBefore) {
                   std::string("<sdopdo><row index='1' subindex='2' nrpdo='1' poscomp='0'/>") +
                       c.bad + "<row index='9' subindex='9' nrpdo='1' poscomp='0'/></sdopdo>");
         StoredPdos m = TwoSides();
-        const DocumentLoad load = LoadStoredEntries(dir / "sdopdo.xml", m);
-        EXPECT_EQ(load.state, LoadState::Failed) << c.bad;
-        EXPECT_NE(load.reason.find(c.reason), std::string::npos) << load.reason;
-        EXPECT_NE(load.reason.find("row 2"), std::string::npos) << load.reason;
+        const BridgeLoad load = LoadStoredEntries(dir / "sdopdo.xml", m);
+        EXPECT_TRUE(load.error) << c.bad;
+        EXPECT_NE(load.error.value_or("").find(c.reason), std::string::npos)
+            << load.error.value_or("");
+        EXPECT_NE(load.error.value_or("").find("entry 2"), std::string::npos)
+            << load.error.value_or("");
         EXPECT_EQ(m[PdoSide::A].pdos[0].entries.size(), 1u) << c.bad;
     }
     StoredPdos m = TwoSides();
     TempDir dir;
-    EXPECT_EQ(LoadStoredEntries(dir / "sdopdo.xml", m).state, LoadState::Missing);
+    EXPECT_FALSE(LoadStoredEntries(dir / "sdopdo.xml", m).fileFound);
 }
 
 TEST(StoredPdo, SaveOrdersEachSideByIndexThenSubindexAndRoundTrips) {
@@ -95,7 +98,7 @@ TEST(StoredPdo, SaveOrdersEachSideByIndexThenSubindexAndRoundTrips) {
     TempDir dir;
     SaveStoredPdos(dir / "sdopdo.xml", m);
     StoredPdos back = TwoSides();
-    ASSERT_EQ(LoadStoredEntries(dir / "sdopdo.xml", back).state, LoadState::Loaded);
+    ASSERT_FALSE(LoadStoredEntries(dir / "sdopdo.xml", back).error);
     EXPECT_EQ(back[PdoSide::A].pdos[0].entries,
               (std::vector<TClSdo>{{"0x2000", "1", "0"}, {"0x2000", "2", "18"}}));
     EXPECT_EQ(back[PdoSide::B].pdos, m[PdoSide::B].pdos);
@@ -190,18 +193,33 @@ TEST(StoredPdo, CsvAndSheetRecordsCarryIndexSubindexNrpdoPoscomp) {
     StoredPdos m = TwoSides();
     m[PdoSide::A].pdos[1].entries = {{"0x2000", "1", "33"}, {"0x1000", "2", "0"}};
     m[PdoSide::B].pdos[0].entries = {{"5", "6", "7"}};
-    const std::vector<std::vector<std::string>> lines = StoredPdoCsvLines(m);
+    std::vector<CsvLine> lines = StoredPdoCsvLines(m);
     EXPECT_EQ(lines,
-              (std::vector<std::vector<std::string>>{
+              (std::vector<CsvLine>{
                   {"0x2000", "1", "2", "33"}, {"0x1000", "2", "2", "0"}, {"5", "6", "129", "7"}}));
+    // The export with a title row added imports back into the same entries;
+    // what the PDOs held before is dropped once the sheet is found.
+    lines.insert(lines.begin(), {"index", "subindex", "nrpdo", "poscomp"});
     StoredPdos back = TwoSides();
-    for (const auto& line : lines)
-        EXPECT_TRUE(PlaceStoredPdoRecord(back, line));
+    back[PdoSide::A].pdos[0].entries = {{"9", "9", "0"}};
+    ImportReport report = ImportRecords(gwtest::SheetOfLines(lines), StoredPdoImporter(back));
+    EXPECT_EQ(report.placed, 3);
+    EXPECT_FALSE(report.stop);
     EXPECT_EQ(back[PdoSide::A].pdos, m[PdoSide::A].pdos);
     EXPECT_EQ(back[PdoSide::B].pdos, m[PdoSide::B].pdos);
-    EXPECT_FALSE(PlaceStoredPdoRecord(back, {"1", "1", "130", "0"}));
-    EXPECT_THROW(PlaceStoredPdoRecord(back, {"1", "1", "", "0"}), ConversionError);
-    EXPECT_THROW(PlaceStoredPdoRecord(back, {"1", "1", "1"}), ConversionError);
+
+    // A record beyond the PDOs is dropped; an empty nrpdo ends the import there.
+    report = ImportRecords(gwtest::SheetOfLines({{"i", "s", "n", "p"},
+                                                 {"1", "1", "130", "0"},
+                                                 {"2", "2", "1", "0"},
+                                                 {"3", "3", "", "0"},
+                                                 {"4", "4", "1", "0"}}),
+                           StoredPdoImporter(back));
+    EXPECT_EQ(report.dropped, 1);
+    EXPECT_EQ(report.placed, 1);
+    ASSERT_TRUE(report.stop);
+    EXPECT_EQ(report.stop->record, 3);
+    EXPECT_EQ(back[PdoSide::A].pdos[0].entries, (std::vector<TClSdo>{{"2", "2", "0"}}));
 }
 
 TEST(SaveOrder, EqualKeysInListOrderOrLaterFirst) {

@@ -1,0 +1,32 @@
+#pragma once
+// One sheet of a workbook as text cells, and the rules every workbook reader
+// shares: how a sheet is found by name and how a number becomes text.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gw {
+
+// A cell's text; nullopt for an empty cell (the Null of a database field).
+using SheetCell = std::optional<std::string>;
+
+// Row 0 is the sheet's first row (the column names); every row is padded to
+// `columns` cells, the width of the sheet's used range.
+struct SheetCells {
+    int columns = 0;
+    std::vector<std::vector<SheetCell>> rows;
+
+    // Grows the sheet so that (row, column) exists, and sets that cell.
+    void Set(int row, int column, std::string text);
+};
+
+// Sheets are listed as their name followed by "$" and compared in lower case
+// with the wanted name followed by "$", so "SDO" is found as "sdo".
+std::string ListedSheetName(std::string_view sheetName);
+bool SheetMatches(std::string_view sheetName, std::string_view wantedName);
+
+// The shortest text of a number: 16, not 16.0; 0.5; 1000000, not 1e+06.
+std::string NumberCellText(double value);
+
+} // namespace gw

@@ -1,6 +1,8 @@
 #include "bridge/stored_pdo.h"
 
+#include "bridge/pdo_translation.h"
 #include "bridge/save_order.h"
+#include "bridge/sdo_access.h"
 #include "common/errors.h"
 #include "common/file_io.h"
 #include "common/parse_int.h"
@@ -43,6 +45,42 @@ void DropEntries(StoredPdos& model) {
     for (StoredPdoSide& side : model.sides)
         for (TClPdo& pdo : side.pdos)
             pdo.entries.clear();
+}
+
+BridgeLoad LoadPdoLists(const std::string& path, StoredPdos& model) {
+    return ReadEntries(path, [&](pugi::xml_node row) {
+        const int code = ParseIntText(RequiredAttribute(row, rpdodef::kEnBypass));
+        AddPdo(model, SideOfTranslationCode(code), RequiredAttribute(row, rpdodef::kCobId));
+    });
+}
+
+namespace {
+// The columns of "IndexA" and "SubindexA" in the SDO access tables.
+constexpr int kIndexAColumn = 2;
+constexpr int kSubindexAColumn = 3;
+} // namespace
+
+BridgeLoad LoadSdoAccessEntries(const std::string& path, StoredPdos& model) {
+    // The table A of the SDO access editor is side A's; only the requesting
+    // bus's index and subindex take part in the check.
+    SdoAccessTables tables;
+    const BridgeLoad load = LoadSdoAccess(path, tables);
+    for (PdoSide side : {PdoSide::A, PdoSide::B}) {
+        const EntryTable& table = side == PdoSide::A ? tables.a : tables.b;
+        for (int row = 1; row <= table.EntryRows() && table.RowFilled(row); ++row)
+            model[side].sdoAccess.push_back(
+                {table.Cell(kIndexAColumn, row), table.Cell(kSubindexAColumn, row), {}});
+    }
+    return load;
+}
+
+StoredPdoLoad LoadStoredPdos(const StoredPdoPaths& paths, StoredPdos& model) {
+    model = StoredPdos{};
+    StoredPdoLoad load;
+    load.sdoAccess = LoadSdoAccessEntries(paths.sdoAccess, model);
+    load.pdos = LoadPdoLists(paths.rpdoDef, model);
+    load.entries = LoadStoredEntries(paths.sdoPdo, model, &load.dropped);
+    return load;
 }
 
 BridgeLoad LoadStoredEntries(const std::string& path, StoredPdos& model,

@@ -88,10 +88,33 @@ bool AttachEntry(StoredPdos& model, int nrpdo, TClSdo entry);
 // Every PDO of both sides loses its entries.
 void DropEntries(StoredPdos& model);
 
+// Reads the PDOs of both sides from the PDO translation document at `path`,
+// all of them in document order (not only the rows its editor shows).
+BridgeLoad LoadPdoLists(const std::string& path, StoredPdos& model);
+
+// Reads the SDO access entries of both sides (index and subindex of the
+// requesting bus) from the SDO access document at `path`.
+BridgeLoad LoadSdoAccessEntries(const std::string& path, StoredPdos& model);
+
 // Reads the stored entries of the document at `path` into the PDOs already in
 // `model`. `dropped`, if given, receives the rows whose PDO does not exist.
 BridgeLoad LoadStoredEntries(const std::string& path, StoredPdos& model,
                              std::vector<int>* dropped = nullptr);
+
+// What the editor reads when it is shown, each with its outcome.
+struct StoredPdoLoad {
+    BridgeLoad sdoAccess;
+    BridgeLoad pdos;
+    BridgeLoad entries;
+    std::vector<int> dropped; // stored rows whose PDO does not exist
+};
+struct StoredPdoPaths {
+    std::string sdoAccess; // the SDO access editor's document
+    std::string rpdoDef;
+    std::string sdoPdo;
+};
+// Empties `model`, then reads the three documents into it.
+StoredPdoLoad LoadStoredPdos(const StoredPdoPaths& paths, StoredPdos& model);
 
 enum class SdoCheck { Accept, SdoExists, EntryExists };
 // The message of a refusal.

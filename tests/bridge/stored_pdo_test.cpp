@@ -52,6 +52,45 @@ TEST(StoredPdo, LoadAttachesByNrpdoAndDropsRowsBeyondTheSide) {
     EXPECT_EQ(dropped, std::vector<int>{2});
 }
 
+TEST(StoredPdo, ShowReadsTheThreeDocumentsOfTheProject) {
+    TempDir dir;
+    // A receive frame list in sdo.xml takes no part: the SDO access entries
+    // come from the SDO access editor's own document.
+    WriteFile(dir / "sdo.xml", "<Profibus_to_Receive_CAN><Receive_Frames><row Cob_Id='1'/>"
+                               "</Receive_Frames></Profibus_to_Receive_CAN>");
+    WriteFile(dir / "sdoaccess.xml",
+              "<sdo><row conf='16' IndexA='0x2000' SubindexA='1' devIDB='' IndexB='' "
+              "SubindexB='' nbyteB=''/><row conf='1' IndexA='7' SubindexA='0' devIDB='' "
+              "IndexB='' SubindexB='' nbyteB=''/></sdo>");
+    WriteFile(dir / "rpdodef.xml",
+              "<rpdodef><row cobid='0x181' en_bypass='1'/><row cobid='0x201' en_bypass='3'/>"
+              "<row cobid='0x182' en_bypass='0'/></rpdodef>");
+    WriteFile(dir / "sdopdo.xml", "<sdopdo><row index='1' subindex='2' nrpdo='129' poscomp='0'/>"
+                                  "<row index='1' subindex='2' nrpdo='3' poscomp='0'/></sdopdo>");
+    StoredPdos m;
+    m[PdoSide::A].sdoAccess = {{"stale", "", ""}};
+    const StoredPdoLoad load =
+        LoadStoredPdos({dir / "sdoaccess.xml", dir / "rpdodef.xml", dir / "sdopdo.xml"}, m);
+    for (const BridgeLoad* l : {&load.sdoAccess, &load.pdos, &load.entries})
+        EXPECT_TRUE(l->fileFound && !l->error) << l->error.value_or("");
+    EXPECT_EQ(m[PdoSide::A].sdoAccess, (std::vector<TClSdo>{{"0x2000", "1", ""}}));
+    EXPECT_EQ(m[PdoSide::B].sdoAccess, (std::vector<TClSdo>{{"7", "0", ""}}));
+    EXPECT_EQ(m[PdoSide::A].pdos.size(), 2u);
+    EXPECT_EQ(m[PdoSide::B].pdos[0].entries.size(), 1u);
+    EXPECT_EQ(load.dropped, std::vector<int>{2});
+
+    // A side may hold more PDOs than the PDO translation editor shows.
+    std::string many = "<rpdodef>";
+    for (int i = 0; i < 12; ++i)
+        many += "<row cobid='" + std::to_string(0x180 + i) + "' en_bypass='0'/>";
+    WriteFile(dir / "rpdodef.xml", many + "</rpdodef>");
+    WriteFile(dir / "sdopdo.xml", "<sdopdo><row index='1' subindex='2' nrpdo='12' poscomp='0'/>"
+                                  "</sdopdo>");
+    LoadStoredPdos({dir / "sdoaccess.xml", dir / "rpdodef.xml", dir / "sdopdo.xml"}, m);
+    ASSERT_EQ(m[PdoSide::A].pdos.size(), 12u);
+    EXPECT_EQ(m[PdoSide::A].pdos[11].entries.size(), 1u);
+}
+
 TEST(StoredPdo, LoadFaultsKeepTheRowsBefore) {
     struct Case {
         const char* bad;

@@ -2,6 +2,7 @@
 
 #include "app/Unewp.h"
 #include "app/project_globals.h"
+#include "bridge/UInfoPdo.h"
 #include "bridge/UWemcy.h"
 #include "bridge/Uemcy.h"
 #include "common/maker.h"
@@ -160,6 +161,8 @@ void TFBrinvaleFirmWare::btn_str_lng1aClick(QAbstractButton* button) {
         Femcy->ShowModal();
     else if (button == btn_Emcy_Wd)
         FWemcy->ShowModal();
+    else if (button == btn_Info_Pdo)
+        FInfopdo->ShowModal();
 }
 
 void TFBrinvaleFirmWare::GsdFileStep() {

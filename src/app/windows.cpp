@@ -2,6 +2,7 @@
 
 #include "app/UBrinvaleFirmWare.h"
 #include "app/Unewp.h"
+#include "bridge/UInfoPdo.h"
 #include "bridge/UWemcy.h"
 #include "bridge/Uemcy.h"
 #include "extras/SELstringhe.h"
@@ -25,6 +26,7 @@ void CreateAllWindows(const std::string& exeDir) {
     Fpargen = new TFpargen(owner);
     Femcy = new TFemcy(owner);
     FWemcy = new TFWemcy(owner);
+    FInfopdo = new TFInfopdo(owner);
     FSetVar = new TFSetVar(owner);
     FSetPdo = new TFSetPdo(owner);
     FBootSer = new TFBootSer(owner);
@@ -42,6 +44,7 @@ void DestroyAllWindows() {
     Fpargen = nullptr;
     Femcy = nullptr;
     FWemcy = nullptr;
+    FInfopdo = nullptr;
     FSetVar = nullptr;
     FSetPdo = nullptr;
     FBootSer = nullptr;

@@ -5,6 +5,7 @@
 #include "bridge/UInfoPdo.h"
 #include "bridge/UWemcy.h"
 #include "bridge/Uemcy.h"
+#include "bridge/Updo.h"
 #include "common/maker.h"
 #include "extras/UAbout.h"
 #include "gateway/USetPdo.h"
@@ -157,6 +158,8 @@ void TFBrinvaleFirmWare::btn_str_lng1aClick(QAbstractButton* button) {
         FSetPdo->ShowModal();
     else if (button == btn_Prm_Gen)
         Fpargen->ShowModal();
+    else if (button == btn_Pdo)
+        Fpdo->ShowModal();
     else if (button == btn_Emcy)
         Femcy->ShowModal();
     else if (button == btn_Emcy_Wd)

@@ -3,8 +3,10 @@
 #include "app/UBrinvaleFirmWare.h"
 #include "app/Unewp.h"
 #include "bridge/UInfoPdo.h"
+#include "bridge/USdo.h"
 #include "bridge/UWemcy.h"
 #include "bridge/Uemcy.h"
+#include "bridge/Updo.h"
 #include "extras/SELstringhe.h"
 #include "extras/UAbout.h"
 #include "extras/Uhelp.h"
@@ -24,6 +26,8 @@ void CreateAllWindows(const std::string& exeDir) {
     FAbout = new TFAbout(owner);
     FSELstringhe = new TFSELstringhe(owner);
     Fpargen = new TFpargen(owner);
+    Fsdo = new TFsdo(owner);
+    Fpdo = new TFpdo(owner);
     Femcy = new TFemcy(owner);
     FWemcy = new TFWemcy(owner);
     FInfopdo = new TFInfopdo(owner);
@@ -42,6 +46,8 @@ void DestroyAllWindows() {
     FAbout = nullptr;
     FSELstringhe = nullptr;
     Fpargen = nullptr;
+    Fsdo = nullptr;
+    Fpdo = nullptr;
     Femcy = nullptr;
     FWemcy = nullptr;
     FInfopdo = nullptr;

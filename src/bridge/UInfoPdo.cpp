@@ -1,7 +1,9 @@
 #include "bridge/UInfoPdo.h"
 
 #include "app/project_globals.h"
+#include "bridge/bridge_controls.h"
 #include "bridge/bridge_documents.h"
+#include "bridge/bridge_xml.h"
 #include "common/file_io.h"
 #include "ui/guard.h"
 #include "ui/look.h"
@@ -16,6 +18,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace gw {
 
@@ -52,28 +55,21 @@ QGroupBox* ChoiceGroup(QWidget* parent, const char* name, int y, QButtonGroup*& 
 } // namespace
 
 TFInfopdo::TFInfopdo(QWidget* parent)
-    : BridgeEditorWindow(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                     Qt::WindowCloseButtonHint) {
-    setObjectName("FInfopdo");
-    setWindowTitle("Define Store PDO");
-    setModal(true);
-    ApplyHouseLook(this);
+    : BridgeWindow("FInfopdo", "Define Store PDO", QSize(586, 420), parent) {
     SetFixedClientSize(this, 586, 420);
 }
 
-void TFInfopdo::BuildContent() {
-    PageControl1 = new QTabWidget(this);
+void TFInfopdo::Build() {
+    if (built_)
+        return;
+    built_ = true;
+    auto* layout = new QVBoxLayout(Content());
+    layout->setContentsMargins(6, 6, 6, 0);
+    PageControl1 = new QTabWidget(Content());
     PageControl1->setObjectName("PageControl1");
-    PageControl1->setGeometry(6, 6, 574, 368);
+    layout->addWidget(PageControl1);
     BuildSide(PdoSide::A);
     BuildSide(PdoSide::B);
-
-    bitbtn1 = Button(this, "bitbtn1", "OK", 60, 386);
-    bitbtn2 = Button(this, "bitbtn2", "Cancel", 150, 386);
-    button1 = Button(this, "button1", "Export", 360, 386);
-    bitbtn4 = Button(this, "bitbtn4", "Import", 450, 386);
-    OnClick(bitbtn1, this, &TFInfopdo::bitbtn1Click);
-    OnClick(bitbtn2, this, &TFInfopdo::bitbtn2Click);
 
     using Handler = void (TFInfopdo::*)(QAbstractButton*);
     const Handler handlers[] = {&TFInfopdo::DeleteSdoClick, &TFInfopdo::NewSdoClick,
@@ -136,8 +132,8 @@ void TFInfopdo::BuildSide(PdoSide which) {
     const char* names[] = {"DeleteSdo", "NewSdo", "ModifySdo", "CopySdo", "PasteSdo"};
     for (int i = 0; i < 5; ++i)
         side.buttons[static_cast<std::size_t>(i)] =
-            Button(page, (std::string(names[i]) + (a ? "A" : "B")).c_str(), captions[i],
-                   8 + i * 110, 292, 100);
+            PlaceButton(page, (std::string(names[i]) + (a ? "A" : "B")).c_str(), captions[i],
+                        8 + i * 110, 292, 100);
 
     (a ? LBSdoA : LBSdoB) = side.entries;
     (a ? LBPdoA : LBPdoB) = side.pdos;
@@ -210,35 +206,32 @@ void TFInfopdo::ClearEntryView(PdoSide which) {
 }
 
 void TFInfopdo::FormShow() {
-    EnsureBuilt();
-    for (PdoSide which : {PdoSide::A, PdoSide::B}) {
+    Build();
+    for (PdoSide which : {PdoSide::A, PdoSide::B})
         ClearEntryView(which);
-        const QSignalBlocker quiet(SideOf(which).pdos);
-        SideOf(which).pdos->clear();
-    }
-    const std::string sdoAccessPath = JoinPath(Project.ProjectDir, kSdoAccessFile);
-    const StoredPdoLoad load =
-        LoadStoredPdos({sdoAccessPath, Project.RpdoDefPath, Project.SdoPdoPath}, model_);
+    const StoredPdoLoad load = LoadStoredPdos(
+        {JoinPath(Project.ProjectDir, kSdoAccessFile), Project.RpdoDefPath, Project.SdoPdoPath},
+        model_);
+    ShowPdoLists();
+    ShowLoadNotice(this, load.sdoAccess, sdopdo::kMsgSdoNotFound, sdopdo::kMsgSdoReadError);
+    const bool pdosFailed =
+        ShowLoadNotice(this, load.pdos, sdopdo::kMsgPdoNotFound, sdopdo::kMsgPdoReadError);
+    loadFailed_ =
+        ShowLoadNotice(this, load.entries, sdopdo::kMsgSdoPdoNotFound, sdopdo::kMsgSdoPdoReadError);
+    // Stored entries of PDOs that could not be read were dropped: OK would lose them.
+    if (pdosFailed && !load.dropped.empty())
+        loadFailed_ = true;
+}
+
+void TFInfopdo::ShowPdoLists() {
     for (PdoSide which : {PdoSide::A, PdoSide::B}) {
-        const QSignalBlocker quiet(SideOf(which).pdos);
+        QListWidget* list = SideOf(which).pdos;
+        const QSignalBlocker quiet(list);
+        list->clear();
         for (const TClPdo& pdo : model_[which].pdos)
-            SideOf(which).pdos->addItem(Q(pdo.cobid));
-        SelectLine(SideOf(which).pdos, -1);
+            list->addItem(Q(pdo.cobid));
+        SelectLine(list, -1);
     }
-    Prompts& prompts = CurrentPrompts();
-    if (!load.sdoAccess.fileFound)
-        prompts.Message(this, sdopdo::kMsgSdoNotFound);
-    else if (load.sdoAccess.error)
-        prompts.Error(this, sdopdo::kMsgSdoReadError);
-    if (!load.pdos.fileFound)
-        prompts.Message(this, sdopdo::kMsgPdoNotFound);
-    else if (load.pdos.error)
-        prompts.Error(this, sdopdo::kMsgPdoReadError);
-    ShowLoad(load.entries, Project.SdoPdoPath, sdopdo::kMsgSdoPdoNotFound,
-             sdopdo::kMsgSdoPdoReadError);
-    // Stored entries of PDOs that could not be read are dropped: OK would lose them.
-    if (load.pdos.error && !load.dropped.empty())
-        RememberUnreadable(Project.SdoPdoPath);
 }
 
 void TFInfopdo::PdoClick(QListWidget* list) {
@@ -356,15 +349,28 @@ void TFInfopdo::PasteSdoClick(QAbstractButton* button) {
     SetChoice(side.high, choices.high);
 }
 
-void TFInfopdo::bitbtn1Click() {
-    if (!MayReplaceDocument())
+void TFInfopdo::BitBtn1Click() {
+    // A text that is not an integer, or a PDO beyond 127 with entries, ends
+    // here with its message; nothing is written and the window stays open.
+    const std::string text = StoredPdoDocumentText(model_);
+    if (!MayReplace(Project.SdoPdoPath, loadFailed_))
         return;
-    SaveStoredPdos(Project.SdoPdoPath, model_);
+    SaveDocumentText(Project.SdoPdoPath, text);
+    loadFailed_ = false;
     done(QDialog::Accepted);
 }
 
-void TFInfopdo::bitbtn2Click() {
-    done(QDialog::Rejected);
+void TFInfopdo::Button1Click() {
+    RunCsvExport(sdopdo::kSheetName, StoredPdoCsvLines(model_));
+}
+
+void TFInfopdo::BitBtn4Click() {
+    Build();
+    // The PDO lists stay; the entry lists and fields are cleared.
+    RunSheetImport(this, StoredPdoImporter(model_), [this] {
+        for (PdoSide which : {PdoSide::A, PdoSide::B})
+            ClearEntryView(which);
+    });
 }
 
 } // namespace gw

@@ -2,8 +2,8 @@
 // The stored PDO editor: SDO entries attached to the PDOs of each side of the
 // bridge, each saying which PDO bytes go into the high and low byte of the
 // SDO's value; kept in sdopdo.xml.
-#include "bridge/bridge_window.h"
 #include "bridge/stored_pdo.h"
+#include "ui/bridge_window.h"
 
 #include <array>
 
@@ -17,14 +17,15 @@ class QTabWidget;
 
 namespace gw {
 
-class TFInfopdo : public BridgeEditorWindow {
+class TFInfopdo : public BridgeWindow {
     Q_OBJECT
 public:
     explicit TFInfopdo(QWidget* parent = nullptr);
 
     void FormShow() override;
-    void bitbtn1Click(); // OK
-    void bitbtn2Click(); // Cancel
+    void BitBtn1Click() override; // OK: writes sdopdo.xml
+    void Button1Click() override; // Export
+    void BitBtn4Click() override; // Import
     // Each pair of buttons shares one handler that acts on the pressed button's side.
     void NewSdoClick(QAbstractButton* button);
     void ModifySdoClick(QAbstractButton* button);
@@ -47,17 +48,16 @@ public:
     QGroupBox *RGLowA{}, *RGLowB{};   // into the low SDO byte
     QPushButton *DeleteSdoA{}, *DeleteSdoB{}, *NewSdoA{}, *NewSdoB{}, *ModifySdoA{}, *ModifySdoB{},
         *CopySdoA{}, *CopySdoB{}, *PasteSdoA{}, *PasteSdoB{};
-    QPushButton* bitbtn1{}; // OK
-    QPushButton* bitbtn2{}; // Cancel
-    QPushButton* button1{}; // Export
-    QPushButton* bitbtn4{}; // Import
 
     // The byte choice a group shows: 0 "none", 1 to 8 "B1" to "B8".
     int Choice(const QGroupBox* group) const;
     void SetChoice(QGroupBox* group, std::optional<int> choice);
 
 private:
-    void BuildContent() override;
+    // The controls are made on the first show, not at start-up.
+    void Build();
+    // Puts the PDO lists of the model on screen, nothing selected.
+    void ShowPdoLists();
     struct Side {
         QListWidget* entries;
         QListWidget* pdos;
@@ -83,6 +83,8 @@ private:
 
     std::array<Side, 2> sides_{};
     StoredPdos model_;
+    bool built_ = false;
+    bool loadFailed_ = false;
     // Copy buffers per side: index, subindex, poscomp; kept while the program runs.
     std::array<TClSdo, 2> copied_;
 };

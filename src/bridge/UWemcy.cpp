@@ -1,6 +1,8 @@
 #include "bridge/UWemcy.h"
 
 #include "app/project_globals.h"
+#include "bridge/bridge_controls.h"
+#include "bridge/bridge_xml.h"
 #include "common/parse_int.h"
 #include "ui/guard.h"
 #include "ui/look.h"
@@ -16,6 +18,7 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 static void InitBridgeImages() {
     Q_INIT_RESOURCE(bridge_images);
@@ -73,35 +76,27 @@ NodePlace PlaceOf(const QTreeWidgetItem* item) {
 } // namespace
 
 TFWemcy::TFWemcy(QWidget* parent)
-    : BridgeEditorWindow(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                     Qt::WindowCloseButtonHint) {
-    setObjectName("FWemcy");
-    setWindowTitle("Define EMCY Word");
-    setModal(true);
-    ApplyHouseLook(this);
+    : BridgeWindow("FWemcy", "Define EMCY Word", QSize(455, 464), parent) {
     SetFixedClientSize(this, 455, 464);
 }
 
-void TFWemcy::BuildContent() {
-
+void TFWemcy::Build() {
+    if (built_)
+        return;
+    built_ = true;
     const std::array<QPixmap, 6> images = TreeImages();
     wordIcon_.addPixmap(images[0], QIcon::Normal);
     wordIcon_.addPixmap(images[1], QIcon::Selected);
     bitIcon_.addPixmap(images[2], QIcon::Normal);
     bitIcon_.addPixmap(images[3], QIcon::Selected);
 
-    PageControl1 = new QTabWidget(this);
+    auto* layout = new QVBoxLayout(Content());
+    layout->setContentsMargins(6, 6, 6, 0);
+    PageControl1 = new QTabWidget(Content());
     PageControl1->setObjectName("PageControl1");
-    PageControl1->setGeometry(6, 6, 443, 412);
+    layout->addWidget(PageControl1);
     BuildTab(WordTab::CanA);
     BuildTab(WordTab::CanB);
-
-    bitbtn1 = Button(this, "bitbtn1", "OK", 40, 430);
-    bitbtn2 = Button(this, "bitbtn2", "Cancel", 130, 430);
-    button1 = Button(this, "button1", "Export", 250, 430);
-    bitbtn4 = Button(this, "bitbtn4", "Import", 340, 430);
-    OnClick(bitbtn1, this, &TFWemcy::bitbtn1Click);
-    OnClick(bitbtn2, this, &TFWemcy::bitbtn2Click);
 
     for (QPushButton* b : {newA, newB})
         connect(b, &QPushButton::clicked, this, [this, b] { Guarded(this, [&] { newClick(b); }); });
@@ -149,9 +144,9 @@ void TFWemcy::BuildTab(WordTab which) {
     tab.high = LabelledEdit(tab.mask, a ? "EposcompA" : "EposcompB", "Emcy byte 1", 80);
     tab.low = LabelledEdit(tab.mask, a ? "EposcompA2" : "EposcompB2", "Emcy Byte 2", 108);
 
-    QPushButton* del = Button(page, a ? "deleteA" : "deleteB", "Delete", 166, 284, 80);
-    QPushButton* add = Button(page, a ? "newA" : "newB", "New", 257, 284, 80);
-    QPushButton* mod = Button(page, a ? "modifyA" : "modifyB", "Modify", 348, 284, 80);
+    QPushButton* del = PlaceButton(page, a ? "deleteA" : "deleteB", "Delete", 166, 284, 80);
+    QPushButton* add = PlaceButton(page, a ? "newA" : "newB", "New", 257, 284, 80);
+    QPushButton* mod = PlaceButton(page, a ? "modifyA" : "modifyB", "Modify", 348, 284, 80);
 
     (a ? TWCanA : TWCanB) = tab.tree;
     (a ? GBword_emcy_bitmapA : GBword_emcy_bitmapB) = tab.word;
@@ -206,11 +201,11 @@ void TFWemcy::ShowWords() {
 }
 
 void TFWemcy::FormShow() {
-    EnsureBuilt();
+    Build();
     ClearAll();
     const BridgeLoad load = LoadEmcyWords(Project.EmcyWordPath, words_);
     ShowWords();
-    ShowLoad(load, Project.EmcyWordPath, kMsgXmlNotFound, kMsgErrorReadingXml);
+    loadFailed_ = ShowLoadNotice(this, load, kMsgXmlNotFound, kMsgErrorReadingXml);
 }
 
 void TFWemcy::TWCanChange(QTreeWidget* tree) {
@@ -297,15 +292,30 @@ void TFWemcy::deleteClick(QAbstractButton* button) {
     tab.tree->setCurrentItem(nullptr);
 }
 
-void TFWemcy::bitbtn1Click() {
-    if (!MayReplaceDocument())
+void TFWemcy::BitBtn1Click() {
+    // A key that is not an integer ends here with the conversion message;
+    // nothing is written and the window stays open.
+    const std::string text = EmcyWordDocumentText(words_);
+    if (!MayReplace(Project.EmcyWordPath, loadFailed_))
         return;
-    SaveEmcyWords(Project.EmcyWordPath, words_);
+    SaveDocumentText(Project.EmcyWordPath, text);
+    loadFailed_ = false;
     done(QDialog::Accepted);
 }
 
-void TFWemcy::bitbtn2Click() {
-    done(QDialog::Rejected);
+void TFWemcy::Button1Click() {
+    RunCsvExport(emcyword::kSheetName, EmcyWordCsvLines(words_));
+}
+
+void TFWemcy::BitBtn4Click() {
+    Build();
+    RunSheetImport(this, EmcyWordImporter(words_), [this] {
+        // The clearing step empties the fields too; nothing is selected afterwards.
+        EmcyWords imported = std::move(words_);
+        ClearAll();
+        words_ = std::move(imported);
+        ShowWords();
+    });
 }
 
 } // namespace gw

@@ -2,8 +2,8 @@
 // The EMCY word editor: per direction of the bridge, EMCY words whose 16 bits
 // are each defined by two mask bytes and a pair of EMCY byte fields, kept in
 // emcyword.xml.
-#include "bridge/bridge_window.h"
 #include "bridge/emcy_word.h"
+#include "ui/bridge_window.h"
 
 #include <QIcon>
 
@@ -19,14 +19,15 @@ class QTreeWidgetItem;
 
 namespace gw {
 
-class TFWemcy : public BridgeEditorWindow {
+class TFWemcy : public BridgeWindow {
     Q_OBJECT
 public:
     explicit TFWemcy(QWidget* parent = nullptr);
 
     void FormShow() override;
-    void bitbtn1Click(); // OK
-    void bitbtn2Click(); // Cancel
+    void BitBtn1Click() override; // OK: writes emcyword.xml
+    void Button1Click() override; // Export
+    void BitBtn4Click() override; // Import
     // One handler per action for both tabs; the button tells the tab.
     void newClick(QAbstractButton* button);
     void modifyClick(QAbstractButton* button);
@@ -49,17 +50,14 @@ public:
         *EposcompB2{};
     QPushButton *deleteA{}, *newA{}, *modifyA{};
     QPushButton *deleteB{}, *newB{}, *modifyB{};
-    QPushButton* bitbtn1{}; // OK
-    QPushButton* bitbtn2{}; // Cancel
-    QPushButton* button1{}; // Export
-    QPushButton* bitbtn4{}; // Import
 
     // The images of a word node and a bit node (normal and selected).
     const QIcon& WordIcon() const { return wordIcon_; }
     const QIcon& BitIcon() const { return bitIcon_; }
 
 private:
-    void BuildContent() override;
+    // The controls and images are made on the first show, not at start-up.
+    void Build();
     // The controls of one tab.
     struct Tab {
         QTreeWidget* tree;
@@ -78,6 +76,8 @@ private:
 
     std::array<Tab, 2> tabs_;
     EmcyWords words_;
+    bool built_ = false;
+    bool loadFailed_ = false;
     QIcon wordIcon_;
     QIcon bitIcon_;
 };

@@ -1,6 +1,8 @@
 #include "bridge/Uemcy.h"
 
 #include "app/project_globals.h"
+#include "bridge/bridge_controls.h"
+#include "bridge/bridge_xml.h"
 #include "ui/guard.h"
 #include "ui/look.h"
 #include "ui/prompts.h"
@@ -14,6 +16,7 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace gw {
 
@@ -51,29 +54,24 @@ QString Q(const std::string& s) {
 } // namespace
 
 TFemcy::TFemcy(QWidget* parent)
-    : BridgeEditorWindow(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                     Qt::WindowCloseButtonHint) {
-    setObjectName("Femcy");
-    setWindowTitle("Set Traslate EMCY");
-    setModal(true);
-    ApplyHouseLook(this);
+    : BridgeWindow("Femcy", "Set Traslate EMCY", QSize(553, 556), parent) {
     SetFixedClientSize(this, 553, 556);
+    // This editor's OK button is named LbButton1.
+    LbButton1 = bitbtn1;
+    LbButton1->setObjectName("LbButton1");
 }
 
-void TFemcy::BuildContent() {
-
-    PageControl1 = new QTabWidget(this);
+void TFemcy::Build() {
+    if (built_)
+        return;
+    built_ = true;
+    auto* layout = new QVBoxLayout(Content());
+    layout->setContentsMargins(6, 6, 6, 0);
+    PageControl1 = new QTabWidget(Content());
     PageControl1->setObjectName("PageControl1");
-    PageControl1->setGeometry(6, 6, 541, 504);
+    layout->addWidget(PageControl1);
     BuildTab(EmcyList::CanA);
     BuildTab(EmcyList::CanB);
-
-    LbButton1 = Button(this, "LbButton1", "OK", 110, 520);
-    bitbtn2 = Button(this, "bitbtn2", "Cancel", 195, 520);
-    button1 = Button(this, "button1", "Export", 290, 520);
-    bitbtn4 = Button(this, "bitbtn4", "Import", 375, 520);
-    OnClick(LbButton1, this, &TFemcy::LbButton1Click);
-    OnClick(bitbtn2, this, &TFemcy::bitbtn2Click);
 
     for (QPushButton* b : {NewA, NewB})
         connect(b, &QPushButton::clicked, this, [this, b] { Guarded(this, [&] { NewClick(b); }); });
@@ -131,10 +129,10 @@ void TFemcy::BuildTab(EmcyList which) {
         tab.alias[static_cast<std::size_t>(v)] = r;
     }
 
-    QPushButton* del = Button(page, a ? "DeleteA" : "DeleteB", "Delete EMCY", 8, 318, 110);
-    QPushButton* add = Button(page, a ? "NewA" : "NewB", "New EMCY", 8, 350, 110);
-    QPushButton* mod =
-        Button(page, a ? "ModifyA" : "ModifyB", a ? "Modify ENCY" : "Modify EMCY", 8, 382, 110);
+    QPushButton* del = PlaceButton(page, a ? "DeleteA" : "DeleteB", "Delete EMCY", 8, 318, 110);
+    QPushButton* add = PlaceButton(page, a ? "NewA" : "NewB", "New EMCY", 8, 350, 110);
+    QPushButton* mod = PlaceButton(page, a ? "ModifyA" : "ModifyB",
+                                   a ? "Modify ENCY" : "Modify EMCY", 8, 382, 110);
 
     QLineEdit** named[] = {a ? &Eid_devA : &Eid_devB,
                            a ? &Emask_eq_ecA : &Emask_eq_ecB,
@@ -222,11 +220,11 @@ void TFemcy::ShowLists() {
 }
 
 void TFemcy::FormShow() {
-    EnsureBuilt();
+    Build();
     ClearAll();
     const BridgeLoad load = LoadEmcyDefs(Project.EmcyDefPath, lists_);
     ShowLists();
-    ShowLoad(load, Project.EmcyDefPath, kMsgXmlNotFound, kMsgErrorReadingXml);
+    loadFailed_ = ShowLoadNotice(this, load, kMsgXmlNotFound, kMsgErrorReadingXml);
 }
 
 void TFemcy::LBCanClick(QListWidget* list) {
@@ -289,15 +287,30 @@ void TFemcy::DeleteClick(QAbstractButton* button) {
     tab.list->clearSelection();
 }
 
-void TFemcy::LbButton1Click() {
-    if (!MayReplaceDocument())
+void TFemcy::BitBtn1Click() {
+    // An ID that is not an integer ends here with the conversion message;
+    // nothing is written and the window stays open.
+    const std::string text = EmcyDefDocumentText(lists_);
+    if (!MayReplace(Project.EmcyDefPath, loadFailed_))
         return;
-    SaveEmcyDefs(Project.EmcyDefPath, lists_);
+    SaveDocumentText(Project.EmcyDefPath, text);
+    loadFailed_ = false;
     done(QDialog::Accepted);
 }
 
-void TFemcy::bitbtn2Click() {
-    done(QDialog::Rejected);
+void TFemcy::Button1Click() {
+    RunCsvExport(emcydef::kSheetName, EmcyDefCsvLines(lists_));
+}
+
+void TFemcy::BitBtn4Click() {
+    Build();
+    RunSheetImport(this, EmcyDefImporter(lists_), [this] {
+        // The clearing step empties the fields too; then each first line is shown.
+        EmcyLists imported = std::move(lists_);
+        ClearAll();
+        lists_ = std::move(imported);
+        ShowLists();
+    });
 }
 
 } // namespace gw

@@ -1,8 +1,8 @@
 #pragma once
 // The EMCY translation editor: the EMCY definitions passed from CAN A to CAN B
 // and back, kept in emcydef.xml.
-#include "bridge/bridge_window.h"
 #include "bridge/emcy_def.h"
+#include "ui/bridge_window.h"
 
 #include <array>
 
@@ -18,14 +18,15 @@ class QTabWidget;
 
 namespace gw {
 
-class TFemcy : public BridgeEditorWindow {
+class TFemcy : public BridgeWindow {
     Q_OBJECT
 public:
     explicit TFemcy(QWidget* parent = nullptr);
 
     void FormShow() override;
-    void LbButton1Click(); // OK
-    void bitbtn2Click();   // Cancel
+    void BitBtn1Click() override; // OK: writes emcydef.xml
+    void Button1Click() override; // Export
+    void BitBtn4Click() override; // Import
     // One handler per action for both tabs; the button tells the tab.
     void NewClick(QAbstractButton* button);
     void ModifyClick(QAbstractButton* button);
@@ -52,13 +53,11 @@ public:
     QRadioButton *r1b{}, *r2b{}, *r3b{}, *r9b{}, *r4b{}, *r5b{}, *r6b{}, *r7b{}, *r8b{};
     QPushButton *DeleteA{}, *NewA{}, *ModifyA{};
     QPushButton *DeleteB{}, *NewB{}, *ModifyB{};
-    QPushButton* LbButton1{}; // OK
-    QPushButton* bitbtn2{};   // Cancel
-    QPushButton* button1{};   // Export
-    QPushButton* bitbtn4{};   // Import
+    QPushButton* LbButton1{}; // OK (the bar's bitbtn1)
 
 private:
-    void BuildContent() override;
+    // The controls are made on the first show, not at start-up.
+    void Build();
     // The controls of one tab, in field and alias order.
     struct Tab {
         QListWidget* list;
@@ -81,8 +80,10 @@ private:
     void SelectLine(EmcyList which, int row);
     bool IdAccepted(EmcyList which, bool force);
 
-    std::array<Tab, 2> tabs_;
+    std::array<Tab, 2> tabs_{};
     EmcyLists lists_;
+    bool built_ = false;
+    bool loadFailed_ = false;
 };
 
 extern TFemcy* Femcy;

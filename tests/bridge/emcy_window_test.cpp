@@ -157,8 +157,9 @@ TEST_F(EmcyWindow, OkWithALineThatIsNoIntegerWritesNothingAndKeepsTheEdits) {
 TEST_F(EmcyWindow, AnUnreadableDocumentIsReplacedOnlyWhenTheUserAgrees) {
     const std::string bad = "<emcydef><row id_dev='1' bypass_set='0'/><row id_dev='2'/></emcydef>";
     WriteFile(emcydef, bad);
+    prompts.Clear();
     Femcy->FormShow();
-    EXPECT_EQ(prompts.Errors(), QStringList{"Error in reading file XML"});
+    EXPECT_EQ(prompts.Messages(), QStringList{"Error in reading file XML"});
     EXPECT_EQ(Lines(Femcy->LBCanA), QStringList{"1"}); // the rows before the fault
 
     prompts.AnswerQuestion(false);
@@ -167,7 +168,7 @@ TEST_F(EmcyWindow, AnUnreadableDocumentIsReplacedOnlyWhenTheUserAgrees) {
     EXPECT_NE(Femcy->result(), QDialog::Accepted);
     ASSERT_EQ(prompts.All().back().kind, gwtest::Shown::Question);
     EXPECT_EQ(prompts.All().back().text.toStdString(),
-              gw::ReplaceUnreadableQuestion(emcydef).toStdString());
+              emcydef + " could not be read. Replace it with what is shown?");
 
     prompts.AnswerQuestion(true);
     QTest::mouseClick(Femcy->LbButton1, Qt::LeftButton);

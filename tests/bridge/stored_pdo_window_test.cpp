@@ -72,7 +72,6 @@ TEST_F(StoredPdoWindow, ShowListsEachSidesPdosAndSaysWhichDocumentsAreMissing) {
     Reshow();
     EXPECT_EQ(prompts.Messages(), (QStringList{"File SDO XML not found", "File PDO XML not found",
                                                "File SDOPDO XML not found"}));
-    EXPECT_TRUE(prompts.Errors().empty());
     EXPECT_EQ(FInfopdo->LBPdoA->count() + FInfopdo->LBPdoB->count(), 0);
 }
 
@@ -198,7 +197,8 @@ TEST_F(StoredPdoWindow, AnUnreadableDocumentIsReplacedOnlyWhenTheUserAgrees) {
                             "<row index='2' subindex='1' nrpdo='0' poscomp='0'/></sdopdo>";
     WriteFile(sdopdo, bad);
     Reshow();
-    EXPECT_EQ(prompts.Errors(), QStringList{"Error in reading file SDOPDO XML"});
+    EXPECT_EQ(prompts.Messages(),
+              (QStringList{"File SDO XML not found", "Error in reading file SDOPDO XML"}));
     prompts.AnswerQuestion(false);
     QTest::mouseClick(FInfopdo->bitbtn1, Qt::LeftButton);
     EXPECT_EQ(ReadFile(sdopdo), bad);

@@ -9,7 +9,7 @@ cell types exactly as given here (text stays text, "01" and "0x10" included),
 which converters between formats would not: they guess types.
 
     make_workbooks.py                # sheets.xls, sheets.xlsx, sheets-shared.xlsx
-                                     # and sheets.ods here
+                                     # sheets.ods and other.xls here
     make_workbooks.py --bench DIR    # only DIR/sdo3000.xls and DIR/sdo3000.xlsx
                                      # (the benchmark's, made by the build)
 """
@@ -136,6 +136,8 @@ def main():
     write_xlsx(os.path.join(here, "sheets.xlsx"), SHEETS)
     write_xlsx_shared(os.path.join(here, "sheets-shared.xlsx"), SHEETS)
     write_ods(os.path.join(here, "sheets.ods"), SHEETS)
+    # A workbook without any editor's sheet.
+    write_xls(os.path.join(here, "other.xls"), SHEETS[:1])
 
 
 if __name__ == "__main__":

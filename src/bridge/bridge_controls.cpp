@@ -1,0 +1,27 @@
+#include "bridge/bridge_controls.h"
+
+#include "ui/prompts.h"
+
+#include <QPushButton>
+
+namespace gw {
+
+QPushButton* PlaceButton(QWidget* parent, const char* name, const char* caption, int x, int y,
+                         int w, int h) {
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setGeometry(x, y, w, h);
+    b->setAutoDefault(false);
+    return b;
+}
+
+bool ShowLoadNotice(QWidget* parent, const BridgeLoad& load, const char* notFound,
+                    const char* readError) {
+    if (!load.fileFound)
+        CurrentPrompts().Message(parent, notFound);
+    else if (load.error)
+        CurrentPrompts().Message(parent, readError);
+    return load.error.has_value();
+}
+
+} // namespace gw

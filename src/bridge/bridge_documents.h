@@ -9,15 +9,19 @@ namespace gw {
 inline constexpr const char* kMsgErrorReadingXml = "Error in reading file XML";
 inline constexpr const char* kMsgXmlNotFound = "File XML not found";
 
-inline constexpr const char* kSdoAccessFile = "sdoaccess.xml";
-inline constexpr const char* kRpdoDefFile = "rpdodef.xml";
+inline constexpr char kSdoAccessFile[] = "sdoaccess.xml";
+inline constexpr char kRpdoDefFile[] = "rpdodef.xml";
+inline constexpr char kSdoPdoFile[] = "sdopdo.xml";
+inline constexpr char kEmcyDefFile[] = "emcydef.xml";
+inline constexpr char kEmcyWordFile[] = "emcyword.xml";
 
 struct BridgeLoad {
     bool fileFound = false;
     // Why loading stopped (the editor shows its fixed message, the command
     // line this text); the entries read before it stay.
     std::optional<std::string> error;
-    int leftOut = 0; // entries beyond the rows of their table
+    int errorEntry = 0; // the entry (from 1) where it stopped; 0 for the whole document
+    int leftOut = 0;    // entries beyond the rows of their table
 };
 
 // The notice of entries that did not fit: they are not shown, and OK, which

@@ -31,6 +31,7 @@ BridgeLoad ReadEntries(const std::string& path, const std::function<void(pugi::x
         }
     } catch (const std::exception& e) {
         result.error = number > 0 ? EntryErrorText(number, e.what()) : std::string(e.what());
+        result.errorEntry = number;
     }
     return result;
 }

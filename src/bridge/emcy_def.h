@@ -14,7 +14,6 @@ namespace gw {
 
 namespace emcydef {
 inline constexpr const char* kSheetName = "emcydef"; // root, sheet and CSV base name
-inline constexpr const char* kFile = "emcydef.xml";
 inline constexpr const char* kRow = "row";
 inline constexpr const char* kBypassSet = "bypass_set";
 // The eleven text attributes, in the order they are written.

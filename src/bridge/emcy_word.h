@@ -15,7 +15,6 @@ namespace gw {
 
 namespace emcyword {
 inline constexpr const char* kSheetName = "emcyword"; // root, sheet and CSV base name
-inline constexpr const char* kFile = "emcyword.xml";
 inline constexpr const char* kRow = "row";
 inline constexpr const char* kIndex = "index_addrm";
 inline constexpr const char* kSubindex = "subindex";

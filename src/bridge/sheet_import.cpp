@@ -19,7 +19,7 @@ bool TitleRecord::Matches(const SheetRecord& record) const {
 std::string ImportStopMessage(const std::string& sheetName, const ImportStop& stop) {
     return "Import of sheet \"" + sheetName + "\" stopped at record " +
            std::to_string(stop.record) + " (row " + std::to_string(stop.sheetRow) +
-           " of the sheet): " + stop.reason + ". The records before it were placed.";
+           " of the sheet): " + stop.reason + ".";
 }
 
 namespace {
@@ -35,7 +35,7 @@ std::string LeftOutMessage(int leftOut) {
 std::string ImportReport::Message() const {
     std::string text;
     if (stop)
-        text = ImportStopMessage(sheetName, *stop);
+        text = ImportStopMessage(sheetName, *stop) + " The records before it were placed.";
     if (leftOut > 0)
         text += (text.empty() ? "" : "\n") + LeftOutMessage(leftOut);
     return text;

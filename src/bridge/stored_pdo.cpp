@@ -138,6 +138,35 @@ SdoCheck CheckSdoEntry(const std::string& index, const std::string& subindex, in
     return SdoCheck::Accept;
 }
 
+std::vector<StoredPdoFinding> CheckStoredEntries(const StoredPdos& model) {
+    std::vector<StoredPdoFinding> findings;
+    for (PdoSide side : {PdoSide::A, PdoSide::B}) {
+        const StoredPdoSide& s = model[side];
+        for (std::size_t p = 0; p < s.pdos.size(); ++p) {
+            const std::vector<TClSdo>& entries = s.pdos[p].entries;
+            for (std::size_t e = 0; e < entries.size(); ++e) {
+                std::string message;
+                try {
+                    const SdoCheck result =
+                        CheckSdoEntry(entries[e].index, entries[e].subindex, static_cast<int>(p),
+                                      static_cast<int>(e), s.pdos, s.sdoAccess);
+                    message = SdoCheckMessage(result);
+                } catch (const std::exception& ex) {
+                    message = ex.what();
+                }
+                if (message.empty())
+                    continue;
+                findings.push_back({side, static_cast<int>(p), static_cast<int>(e),
+                                    std::string("side ") + (side == PdoSide::A ? "CanA" : "CanB") +
+                                        ", PDO " + s.pdos[p].cobid + ", Sdo" + std::to_string(e) +
+                                        " (index " + entries[e].index + ", subindex " +
+                                        entries[e].subindex + "): " + message});
+            }
+        }
+    }
+    return findings;
+}
+
 std::string PackByteChoices(int high, int low) {
     return std::to_string(16 * high + low);
 }

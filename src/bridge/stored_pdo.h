@@ -17,7 +17,6 @@ namespace gw {
 
 namespace sdopdo {
 inline constexpr const char* kSheetName = "sdopdo"; // root, sheet and CSV base name
-inline constexpr const char* kFile = "sdopdo.xml";
 inline constexpr const char* kRow = "row";
 inline constexpr const char* kIndex = "index";
 inline constexpr const char* kSubindex = "subindex";
@@ -127,6 +126,17 @@ const char* SdoCheckMessage(SdoCheck result);
 // text that is not an integer throws ConversionError.
 SdoCheck CheckSdoEntry(const std::string& index, const std::string& subindex, int pdo, int entry,
                        const std::vector<TClPdo>& pdos, const std::vector<TClSdo>& sdoAccess);
+
+// What CheckSdoEntry says of every stored entry, as if it were modified with
+// its own index and subindex: one finding per refused entry, naming the side,
+// the PDO and the entry.
+struct StoredPdoFinding {
+    PdoSide side;
+    int pdo;   // position on the side, from 0
+    int entry; // position in the PDO's entries, from 0
+    std::string message;
+};
+std::vector<StoredPdoFinding> CheckStoredEntries(const StoredPdos& model);
 
 // poscomp of the two byte choices, and back (a half outside 0..8 gives no
 // choice, nullopt). Throws ConversionError when poscomp is not an integer.

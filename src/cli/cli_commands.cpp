@@ -1,5 +1,7 @@
 #include "cli/cli_commands.h"
 
+#include "bridge/bridge_tables.h"
+#include "bridge/workbook.h"
 #include "common/file_io.h"
 #include "gateway/frame_list.h"
 #include "gateway/pargen.h"
@@ -24,6 +26,10 @@ const char* const kGeneralUsage =
     "  gsd PROJECT_DIR -o FILE      write the GSD file\n"
     "  check PROJECT_DIR            check a project as the editors do\n"
     "  dump-bank FILE               show a configuration image as text\n"
+    "  import PROJECT_DIR TABLE WORKBOOK\n"
+    "                               import a bridge table from a workbook\n"
+    "  export PROJECT_DIR TABLE [-o FILE]\n"
+    "                               export a bridge table as CSV\n"
     "\n"
     "sw40931-cli COMMAND --help describes a command.\n"
     "Exit status: 0 success, 1 invalid project or image, 2 usage error.\n";
@@ -48,13 +54,33 @@ const char* const kCheckUsage =
     "project. Then it reports what would stop the configuration image or the GSD\n"
     "file. Errors go to standard error, one per line, behind the document's name;\n"
     "the exit status is 1 when there is any. An unreadable pargen.xml is reported\n"
-    "and the frames are then checked for 11-bit identifiers.\n";
+    "and the frames are then checked for 11-bit identifiers. The bridge tables'\n"
+    "documents are read as their editors read them.\n";
 
 const char* const kDumpUsage =
     "Usage: sw40931-cli dump-bank FILE\n"
     "\n"
     "Shows the configuration image FILE as text: the header offsets, one line per\n"
     "frame record and the parameter block.\n";
+
+std::string ImportUsage() {
+    return "Usage: sw40931-cli import PROJECT_DIR TABLE WORKBOOK\n"
+           "\n"
+           "Imports the table's sheet of WORKBOOK (.xls, .xlsx or .ods) and saves the\n"
+           "table's document in PROJECT_DIR, as the editor's Import followed by OK. An\n"
+           "import that stops on a record is reported and nothing is written.\n"
+           "TABLE is one of: " +
+           BridgeTableNames() + ".\n" + BridgeTableNotes();
+}
+
+std::string ExportUsage() {
+    return "Usage: sw40931-cli export PROJECT_DIR TABLE [-o FILE]\n"
+           "\n"
+           "Writes the table's saved document as the editor's Export does, by default to\n"
+           "PROJECT_DIR/SHEET.csv (sdo.csv, rpdodef.csv, ...).\n"
+           "TABLE is one of: " +
+           BridgeTableNames() + ".\n" + BridgeTableNotes();
+}
 
 // What a command was given: its positional arguments and its -o value.
 struct Arguments {
@@ -181,6 +207,10 @@ int Check(const Arguments& a, std::ostream& out, std::ostream& err) {
             findings.Add(file, m);
     }
 
+    for (const BridgeTable& table : BridgeTables())
+        for (const BridgeFinding& f : table.check(dir))
+            findings.Add(f.document, f.message);
+
     // What the generators need beyond the editors' checks (a row past an empty
     // Cob-ID, a list element missing, ...).
     try {
@@ -205,6 +235,52 @@ int Check(const Arguments& a, std::ostream& out, std::ostream& err) {
     return kExitOk;
 }
 
+// PROJECT_DIR TABLE and `more` further arguments.
+const BridgeTable& TableArgument(const Arguments& a, std::size_t more, const char* moreName) {
+    if (a.positional.size() < 2)
+        throw UsageError(a.positional.empty() ? "missing PROJECT_DIR" : "missing TABLE");
+    if (a.positional.size() < 2 + more)
+        throw UsageError(std::string("missing ") + moreName);
+    if (a.positional.size() > 2 + more)
+        throw UsageError("unexpected argument '" + a.positional[2 + more] + "'");
+    const BridgeTable* table = FindBridgeTable(a.positional[1]);
+    if (!table)
+        throw UsageError("unknown table '" + a.positional[1] + "'");
+    if (!FolderExists(a.positional[0]))
+        throw std::runtime_error("project folder '" + a.positional[0] + "' not found");
+    return *table;
+}
+
+int Import(const Arguments& a, std::ostream& out, std::ostream& err) {
+    const BridgeTable& table = TableArgument(a, 1, "WORKBOOK");
+    const std::string& dir = a.positional[0];
+    const std::string& workbook = a.positional[2];
+    const ImportReport report = table.importAndSave(dir, workbook);
+    if (report.stop) {
+        err << ImportStopMessage(report.sheetName, *report.stop) << " Nothing was written to "
+            << JoinPath(dir, table.documentFile) << ".\n";
+        return kExitInvalid;
+    }
+    if (!report.sheetFound)
+        err << "'" << workbook << "' has no sheet \"" << table.sheetName
+            << "\": the tables were left empty.\n";
+    else if (!report.Message().empty())
+        err << report.Message() << "\n";
+    out << "Imported " << report.placed << " records into " << JoinPath(dir, table.documentFile)
+        << "\n";
+    return kExitOk;
+}
+
+int Export(const Arguments& a, std::ostream& out, std::ostream&) {
+    const BridgeTable& table = TableArgument(a, 0, "");
+    const std::string& dir = a.positional[0];
+    const std::vector<CsvLine> lines = table.exportLines(dir);
+    const std::string file = a.output ? *a.output : CsvFilePath(dir, table.sheetName);
+    WriteCsvFile(file, lines);
+    out << "Wrote " << lines.size() << " lines to " << file << "\n";
+    return kExitOk;
+}
+
 int DumpBank(const Arguments& a, std::ostream& out, std::ostream&) {
     ExpectOne(a, "FILE");
     const std::string& file = a.positional[0];
@@ -218,16 +294,19 @@ int DumpBank(const Arguments& a, std::ostream& out, std::ostream&) {
 
 struct Command {
     const char* name;
-    const char* usage;
+    std::string (*usage)();
     bool takesOutput;
     int (*run)(const Arguments&, std::ostream&, std::ostream&);
 };
 
+template <const char* const& Text> std::string Fixed() {
+    return Text;
+}
+
 const Command kCommands[] = {
-    {"bank", kBankUsage, true, Bank},
-    {"gsd", kGsdUsage, true, Gsd},
-    {"check", kCheckUsage, false, Check},
-    {"dump-bank", kDumpUsage, false, DumpBank},
+    {"bank", Fixed<kBankUsage>, true, Bank},     {"gsd", Fixed<kGsdUsage>, true, Gsd},
+    {"check", Fixed<kCheckUsage>, false, Check}, {"dump-bank", Fixed<kDumpUsage>, false, DumpBank},
+    {"import", ImportUsage, false, Import},      {"export", ExportUsage, true, Export},
 };
 
 } // namespace
@@ -252,12 +331,12 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     try {
         const Arguments a = Parse(args, command->takesOutput);
         if (a.help) {
-            out << command->usage;
+            out << command->usage();
             return kExitOk;
         }
         return command->run(a, out, err);
     } catch (const UsageError& e) {
-        err << kProgram << " " << command->name << ": " << e.what() << "\n\n" << command->usage;
+        err << kProgram << " " << command->name << ": " << e.what() << "\n\n" << command->usage();
         return kExitUsage;
     } catch (const std::exception& e) {
         err << kProgram << " " << command->name << ": " << e.what() << "\n";

@@ -3,7 +3,8 @@
 Import, one per format, with the writers of make_workbooks.py (which keep
 every cell's type as given here).
 
-Run once; the results (definitions.xls, .xlsx, .ods) are committed.
+Run once; the results (definitions.xls, .xlsx, .ods, and exported.xlsx) are
+committed.
 """
 import os
 
@@ -56,11 +57,36 @@ SHEETS = [
 ]
 
 
+# Sheets made from the editors' exports with a title row added, the cells
+# typed as a spreadsheet program types a CSV file's fields; the EMCY word sheet
+# in document order (the flag before the ID).
+EXPORTED = [
+    ("sdopdo", [
+        ["index", "subindex", "nrpdo", "poscomp"],
+        ["0x2000", 1, 1, 0],
+        ["0x2000", 2, 1, 18],
+        ["0x1000", 5, 2, 33],
+        [7, 0, 129, 1],
+    ]),
+    ("emcydef", [
+        EMCY_TITLES,
+        [3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 5],
+        [12, "0x1000", 0, 0, 0, 0, "0xFFFF", 0, 0, 0, 0, 39],
+    ]),
+    ("emcyword", [
+        WORD_TITLES,
+        word(4096, 1, 0, 5, ["0x01", 0, 37]),
+        word(8192, 0, 1, 6, [0, "0xFF", 1]),
+    ]),
+]
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     write_xls(os.path.join(here, "definitions.xls"), SHEETS)
     write_xlsx(os.path.join(here, "definitions.xlsx"), SHEETS)
     write_ods(os.path.join(here, "definitions.ods"), SHEETS)
+    write_xlsx(os.path.join(here, "exported.xlsx"), EXPORTED)
 
 
 if __name__ == "__main__":

@@ -4,6 +4,8 @@
 #include "bridge/UWemcy.h"
 #include "bridge/Uemcy.h"
 
+#include "app/UBrinvaleFirmWare.h"
+
 #include "../gateway/gateway_window_fixture.h"
 #include "bridge_test_support.h"
 
@@ -145,6 +147,19 @@ TEST_F(DefinitionSheets, ExportsWriteOneLinePerEntry) {
     const std::vector<std::string> words = CsvLines("emcyword");
     ASSERT_EQ(words.size(), 1u);
     EXPECT_EQ(words[0], "1,2,3,1," + std::string(48, ',')); // the CanB flag in the fourth column
+}
+
+// The main window's hidden buttons open the three editors modally.
+TEST_F(DefinitionSheets, HiddenMainWindowButtonsOpenTheEditors) {
+    TFBrinvaleFirmWare* main = FBrinvaleFirmWare;
+    const std::pair<QPushButton*, const char*> cases[] = {
+        {main->btn_Emcy, "Femcy"}, {main->btn_Emcy_Wd, "FWemcy"}, {main->btn_Info_Pdo, "FInfopdo"}};
+    for (const auto& [button, window] : cases) {
+        EXPECT_TRUE(button->isHidden()) << window;
+        const QString opened =
+            gwtest::InNextModal([&] { button->click(); }, [](QWidget* w) { w->close(); });
+        EXPECT_EQ(opened, window);
+    }
 }
 
 } // namespace

@@ -18,7 +18,6 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace gw {
 
@@ -63,11 +62,7 @@ void TFInfopdo::Build() {
     if (built_)
         return;
     built_ = true;
-    auto* layout = new QVBoxLayout(Content());
-    layout->setContentsMargins(6, 6, 6, 0);
-    PageControl1 = new QTabWidget(Content());
-    PageControl1->setObjectName("PageControl1");
-    layout->addWidget(PageControl1);
+    PageControl1 = ContentTabs(Content());
     BuildSide(PdoSide::A);
     BuildSide(PdoSide::B);
 
@@ -77,10 +72,7 @@ void TFInfopdo::Build() {
                                 &TFInfopdo::PasteSdoClick};
     for (const Side& side : sides_) {
         for (std::size_t i = 0; i < side.buttons.size(); ++i) {
-            QPushButton* b = side.buttons[i];
-            const Handler h = handlers[i];
-            connect(b, &QPushButton::clicked, this,
-                    [this, b, h] { Guarded(this, [&] { (this->*h)(b); }); });
+            OnClickOf(side.buttons[i], this, handlers[i]);
         }
         QListWidget* pdos = side.pdos;
         connect(pdos, &QListWidget::currentRowChanged, this,
@@ -300,14 +292,18 @@ void TFInfopdo::NewSdoClick(QAbstractButton* button) {
                        PoscompOfChoices(which)});
 }
 
+bool TFInfopdo::SelectedEntry(PdoSide which, int& pdo, int& entry) {
+    pdo = SideOf(which).pdos->currentRow();
+    entry = SideOf(which).entries->currentRow();
+    return pdo >= 0 && entry >= 0;
+}
+
 void TFInfopdo::ModifySdoClick(QAbstractButton* button) {
     const PdoSide which = SideOfButton(button);
     Side& side = SideOf(which);
-    const int pdo = side.pdos->currentRow();
-    const int entry = side.entries->currentRow();
-    if (pdo < 0 || entry < 0)
-        return;
-    if (!EntryAccepted(which, pdo, entry))
+    int pdo = -1;
+    int entry = -1;
+    if (!SelectedEntry(which, pdo, entry) || !EntryAccepted(which, pdo, entry))
         return;
     model_[which].pdos[static_cast<std::size_t>(pdo)].entries[static_cast<std::size_t>(entry)] = {
         side.index->text().toStdString(), side.subindex->text().toStdString(),
@@ -317,9 +313,9 @@ void TFInfopdo::ModifySdoClick(QAbstractButton* button) {
 void TFInfopdo::DeleteSdoClick(QAbstractButton* button) {
     const PdoSide which = SideOfButton(button);
     Side& side = SideOf(which);
-    const int pdo = side.pdos->currentRow();
-    const int entry = side.entries->currentRow();
-    if (pdo < 0 || entry < 0)
+    int pdo = -1;
+    int entry = -1;
+    if (!SelectedEntry(which, pdo, entry))
         return;
     std::vector<TClSdo>& entries = model_[which].pdos[static_cast<std::size_t>(pdo)].entries;
     entries.erase(entries.begin() + entry);
@@ -352,12 +348,7 @@ void TFInfopdo::PasteSdoClick(QAbstractButton* button) {
 void TFInfopdo::BitBtn1Click() {
     // A text that is not an integer, or a PDO beyond 127 with entries, ends
     // here with its message; nothing is written and the window stays open.
-    const std::string text = StoredPdoDocumentText(model_);
-    if (!MayReplace(Project.SdoPdoPath, loadFailed_))
-        return;
-    SaveDocumentText(Project.SdoPdoPath, text);
-    loadFailed_ = false;
-    done(QDialog::Accepted);
+    SaveAndAccept(Project.SdoPdoPath, StoredPdoDocumentText(model_), loadFailed_);
 }
 
 void TFInfopdo::Button1Click() {

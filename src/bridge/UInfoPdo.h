@@ -80,6 +80,8 @@ private:
     static void SelectLine(QListWidget* list, int row);
     std::string PoscompOfChoices(PdoSide side) const;
     bool EntryAccepted(PdoSide side, int pdo, int entry);
+    // The positions of the side's selected PDO and entry; false when either is missing.
+    bool SelectedEntry(PdoSide side, int& pdo, int& entry);
 
     std::array<Side, 2> sides_{};
     StoredPdos model_;

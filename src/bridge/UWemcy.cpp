@@ -18,7 +18,6 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 static void InitBridgeImages() {
     Q_INIT_RESOURCE(bridge_images);
@@ -90,22 +89,16 @@ void TFWemcy::Build() {
     bitIcon_.addPixmap(images[2], QIcon::Normal);
     bitIcon_.addPixmap(images[3], QIcon::Selected);
 
-    auto* layout = new QVBoxLayout(Content());
-    layout->setContentsMargins(6, 6, 6, 0);
-    PageControl1 = new QTabWidget(Content());
-    PageControl1->setObjectName("PageControl1");
-    layout->addWidget(PageControl1);
+    PageControl1 = ContentTabs(Content());
     BuildTab(WordTab::CanA);
     BuildTab(WordTab::CanB);
 
     for (QPushButton* b : {newA, newB})
-        connect(b, &QPushButton::clicked, this, [this, b] { Guarded(this, [&] { newClick(b); }); });
+        OnClickOf(b, this, &TFWemcy::newClick);
     for (QPushButton* b : {modifyA, modifyB})
-        connect(b, &QPushButton::clicked, this,
-                [this, b] { Guarded(this, [&] { modifyClick(b); }); });
+        OnClickOf(b, this, &TFWemcy::modifyClick);
     for (QPushButton* b : {deleteA, deleteB})
-        connect(b, &QPushButton::clicked, this,
-                [this, b] { Guarded(this, [&] { deleteClick(b); }); });
+        OnClickOf(b, this, &TFWemcy::deleteClick);
     for (QTreeWidget* t : {TWCanA, TWCanB})
         connect(t, &QTreeWidget::currentItemChanged, this,
                 [this, t] { Guarded(this, [&] { TWCanChange(t); }); });
@@ -295,12 +288,7 @@ void TFWemcy::deleteClick(QAbstractButton* button) {
 void TFWemcy::BitBtn1Click() {
     // A key that is not an integer ends here with the conversion message;
     // nothing is written and the window stays open.
-    const std::string text = EmcyWordDocumentText(words_);
-    if (!MayReplace(Project.EmcyWordPath, loadFailed_))
-        return;
-    SaveDocumentText(Project.EmcyWordPath, text);
-    loadFailed_ = false;
-    done(QDialog::Accepted);
+    SaveAndAccept(Project.EmcyWordPath, EmcyWordDocumentText(words_), loadFailed_);
 }
 
 void TFWemcy::Button1Click() {

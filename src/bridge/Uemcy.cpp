@@ -16,7 +16,6 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
-#include <QVBoxLayout>
 
 namespace gw {
 
@@ -65,22 +64,16 @@ void TFemcy::Build() {
     if (built_)
         return;
     built_ = true;
-    auto* layout = new QVBoxLayout(Content());
-    layout->setContentsMargins(6, 6, 6, 0);
-    PageControl1 = new QTabWidget(Content());
-    PageControl1->setObjectName("PageControl1");
-    layout->addWidget(PageControl1);
+    PageControl1 = ContentTabs(Content());
     BuildTab(EmcyList::CanA);
     BuildTab(EmcyList::CanB);
 
     for (QPushButton* b : {NewA, NewB})
-        connect(b, &QPushButton::clicked, this, [this, b] { Guarded(this, [&] { NewClick(b); }); });
+        OnClickOf(b, this, &TFemcy::NewClick);
     for (QPushButton* b : {ModifyA, ModifyB})
-        connect(b, &QPushButton::clicked, this,
-                [this, b] { Guarded(this, [&] { ModifyClick(b); }); });
+        OnClickOf(b, this, &TFemcy::ModifyClick);
     for (QPushButton* b : {DeleteA, DeleteB})
-        connect(b, &QPushButton::clicked, this,
-                [this, b] { Guarded(this, [&] { DeleteClick(b); }); });
+        OnClickOf(b, this, &TFemcy::DeleteClick);
     for (QListWidget* l : {LBCanA, LBCanB})
         connect(l, &QListWidget::currentRowChanged, this,
                 [this, l] { Guarded(this, [&] { LBCanClick(l); }); });
@@ -290,12 +283,7 @@ void TFemcy::DeleteClick(QAbstractButton* button) {
 void TFemcy::BitBtn1Click() {
     // An ID that is not an integer ends here with the conversion message;
     // nothing is written and the window stays open.
-    const std::string text = EmcyDefDocumentText(lists_);
-    if (!MayReplace(Project.EmcyDefPath, loadFailed_))
-        return;
-    SaveDocumentText(Project.EmcyDefPath, text);
-    loadFailed_ = false;
-    done(QDialog::Accepted);
+    SaveAndAccept(Project.EmcyDefPath, EmcyDefDocumentText(lists_), loadFailed_);
 }
 
 void TFemcy::Button1Click() {

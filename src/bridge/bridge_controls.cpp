@@ -3,6 +3,8 @@
 #include "ui/prompts.h"
 
 #include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
 
 namespace gw {
 
@@ -13,6 +15,15 @@ QPushButton* PlaceButton(QWidget* parent, const char* name, const char* caption,
     b->setGeometry(x, y, w, h);
     b->setAutoDefault(false);
     return b;
+}
+
+QTabWidget* ContentTabs(QWidget* content) {
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(6, 6, 6, 0);
+    auto* tabs = new QTabWidget(content);
+    tabs->setObjectName("PageControl1");
+    layout->addWidget(tabs);
+    return tabs;
 }
 
 bool ShowLoadNotice(QWidget* parent, const BridgeLoad& load, const char* notFound,

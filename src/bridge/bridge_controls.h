@@ -4,12 +4,16 @@
 #include "bridge/bridge_documents.h"
 
 class QPushButton;
+class QTabWidget;
 class QWidget;
 
 namespace gw {
 
 QPushButton* PlaceButton(QWidget* parent, const char* name, const char* caption, int x, int y,
                          int w = 75, int h = 25);
+
+// The notebook "PageControl1" filling a window's content area.
+QTabWidget* ContentTabs(QWidget* content);
 
 // Tells the user that the document was not found or could not be read (the
 // editor's fixed texts); true when it could not be read.

@@ -2,6 +2,7 @@
 
 #include "app/UBrinvaleFirmWare.h"
 #include "app/project_globals.h"
+#include "bridge/bridge_xml.h"
 #include "bridge/csv_export.h"
 #include "ui/guard.h"
 #include "ui/look.h"
@@ -110,6 +111,15 @@ bool BridgeWindow::MayReplace(const std::string& path, bool loadFailed) {
     return CurrentPrompts().Question(this, windowTitle(),
                                      QString::fromStdString(path) +
                                          " could not be read. Replace it with what is shown?");
+}
+
+void BridgeWindow::SaveAndAccept(const std::string& path, const std::string& text,
+                                 bool& loadFailed) {
+    if (!MayReplace(path, loadFailed))
+        return;
+    SaveDocumentText(path, text);
+    loadFailed = false;
+    done(QDialog::Accepted);
 }
 
 void BridgeWindow::BitBtn2Click() {

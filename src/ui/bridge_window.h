@@ -66,6 +66,11 @@ protected:
     // when OK may go on.
     bool MayReplace(const std::string& path, bool loadFailed);
 
+    // OK once the document's text is made (a text that cannot be made has
+    // thrown, so nothing is written and the window stays open): replaces
+    // `path`, asking first when its load failed, and closes with OK.
+    void SaveAndAccept(const std::string& path, const std::string& text, bool& loadFailed);
+
 private:
     QWidget* content_;
 };

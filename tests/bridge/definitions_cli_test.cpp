@@ -8,35 +8,17 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 namespace {
 
 using gwtest::ReadFile;
 using gwtest::WriteFile;
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-Outcome Cli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    Outcome o;
-    o.status = gw::cli::Run(args, out, err);
-    o.out = out.str();
-    o.err = err.str();
-    return o;
-}
+using gwtest::Cli;
+using gwtest::CliOutcome;
 
 class DefinitionTables : public ::testing::Test {
 protected:
-    void SetUp() override {
-        // Side A: 0x181 and 0x182; side B: 0x201.
-        WriteFile(dir / "rpdodef.xml",
-                  "<rpdodef><row cobid='0x181' en_bypass='1'/><row cobid='0x201' en_bypass='3'/>"
-                  "<row cobid='0x182' en_bypass='0'/></rpdodef>");
-    }
+    void SetUp() override { WriteFile(dir / "rpdodef.xml", gwtest::kThreePdos); }
     std::vector<std::string> Lines(const std::string& file) const {
         return gwtest::SplitCrLf(ReadFile(dir / file));
     }
@@ -48,7 +30,7 @@ protected:
 TEST_F(DefinitionTables, ExportedSheetsImportBackIntoTheSameEntries) {
     const std::string book = gwtest::DataPath("bridge/exported.xlsx");
     for (const char* table : {"infopdo", "emcy", "emcyword"}) {
-        const Outcome in = Cli({"import", dir.Path(), table, book});
+        const CliOutcome in = Cli({"import", dir.Path(), table, book});
         EXPECT_EQ(in.status, gw::cli::kExitOk) << table << ": " << in.err;
         EXPECT_EQ(Cli({"export", dir.Path(), table}).status, gw::cli::kExitOk) << table;
     }
@@ -71,7 +53,7 @@ TEST_F(DefinitionTables, ExportedSheetsImportBackIntoTheSameEntries) {
 TEST_F(DefinitionTables, AnImportThatStopsWritesNothing) {
     const std::string book = gwtest::DataPath("bridge/definitions.xls");
     for (const char* table : {"infopdo", "emcy", "emcyword"}) {
-        const Outcome o = Cli({"import", dir.Path(), table, book});
+        const CliOutcome o = Cli({"import", dir.Path(), table, book});
         EXPECT_EQ(o.status, gw::cli::kExitInvalid) << table;
         EXPECT_NE(o.err.find("'' is not a valid integer value. Nothing was written"),
                   std::string::npos)
@@ -93,7 +75,7 @@ TEST_F(DefinitionTables, CheckReportsWhatTheEditorsWouldRefuse) {
     WriteFile(dir / "emcydef.xml", "<emcydef><row id_dev='1' bypass_set='x'/></emcydef>");
     WriteFile(dir / "emcyword.xml",
               "<emcyword><row index_addrm='1' subindex='' extdata='0' devid='1'/></emcyword>");
-    const Outcome o = Cli({"check", dir.Path()});
+    const CliOutcome o = Cli({"check", dir.Path()});
     EXPECT_EQ(o.status, gw::cli::kExitInvalid);
     for (const char* expected : {
              "sdopdo.xml: side CanA, PDO 0x181, Sdo0 (index 8192, subindex 1): Index or "
@@ -106,7 +88,7 @@ TEST_F(DefinitionTables, CheckReportsWhatTheEditorsWouldRefuse) {
          })
         EXPECT_NE(o.err.find(expected), std::string::npos) << expected << "\n" << o.err;
 
-    const Outcome help = Cli({"export", "--help"});
+    const CliOutcome help = Cli({"export", "--help"});
     EXPECT_NE(help.out.find("emcyword: The export writes"), std::string::npos) << help.out;
 }
 

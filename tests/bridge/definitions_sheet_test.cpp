@@ -27,10 +27,7 @@ class DefinitionSheets : public gwtest::GatewayWindowTest {
 protected:
     void SetUp() override {
         GatewayWindowTest::SetUp();
-        // Side A: 0x181 and 0x182; side B: 0x201.
-        WriteFile(dir / "rpdodef.xml",
-                  "<rpdodef><row cobid='0x181' en_bypass='1'/><row cobid='0x201' en_bypass='3'/>"
-                  "<row cobid='0x182' en_bypass='0'/></rpdodef>");
+        WriteFile(dir / "rpdodef.xml", gwtest::kThreePdos);
     }
     // Shows `window`, imports `workbook` through its Import button and
     // returns the messages shown after the open dialog.

@@ -62,9 +62,7 @@ TEST(StoredPdo, ShowReadsTheThreeDocumentsOfTheProject) {
               "<sdo><row conf='16' IndexA='0x2000' SubindexA='1' devIDB='' IndexB='' "
               "SubindexB='' nbyteB=''/><row conf='1' IndexA='7' SubindexA='0' devIDB='' "
               "IndexB='' SubindexB='' nbyteB=''/></sdo>");
-    WriteFile(dir / "rpdodef.xml",
-              "<rpdodef><row cobid='0x181' en_bypass='1'/><row cobid='0x201' en_bypass='3'/>"
-              "<row cobid='0x182' en_bypass='0'/></rpdodef>");
+    WriteFile(dir / "rpdodef.xml", gwtest::kThreePdos);
     WriteFile(dir / "sdopdo.xml", "<sdopdo><row index='1' subindex='2' nrpdo='129' poscomp='0'/>"
                                   "<row index='1' subindex='2' nrpdo='3' poscomp='0'/></sdopdo>");
     StoredPdos m;

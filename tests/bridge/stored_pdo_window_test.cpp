@@ -1,6 +1,7 @@
 #include "bridge/UInfoPdo.h"
 
 #include "../gateway/gateway_window_fixture.h"
+#include "bridge_test_support.h"
 #include "common/file_io.h"
 
 #include <QGroupBox>
@@ -21,10 +22,7 @@ class StoredPdoWindow : public gwtest::GatewayWindowTest {
 protected:
     void SetUp() override {
         GatewayWindowTest::SetUp();
-        // Side A: 0x181 and 0x182; side B: 0x201.
-        WriteFile(dir / "rpdodef.xml",
-                  "<rpdodef><row cobid='0x181' en_bypass='1'/><row cobid='0x201' en_bypass='3'/>"
-                  "<row cobid='0x182' en_bypass='0'/></rpdodef>");
+        WriteFile(dir / "rpdodef.xml", gwtest::kThreePdos);
         FInfopdo->setResult(0);
         FInfopdo->show(); // runs FormShow
         QApplication::processEvents();

@@ -62,7 +62,7 @@ std::string EmcyDefDocumentText(const EmcyLists& lists) {
     // Every key is read before anything is built: a bad line writes nothing.
     std::array<std::vector<std::size_t>, 2> orders;
     for (int l = 0; l < 2; ++l) {
-        std::vector<std::vector<std::int64_t>> keys;
+        std::vector<std::array<std::int64_t, 1>> keys;
         for (const EmcyItem& item : lists.lists[static_cast<std::size_t>(l)])
             keys.push_back({ParseIntText(item.line)});
         orders[static_cast<std::size_t>(l)] =

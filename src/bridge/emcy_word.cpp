@@ -107,7 +107,7 @@ std::string EmcyWordDocumentText(const EmcyWords& words) {
     // Every key is read before anything is built: a bad key writes nothing.
     std::array<std::vector<std::size_t>, 2> orders;
     for (std::size_t t = 0; t < 2; ++t) {
-        std::vector<std::vector<std::int64_t>> keys;
+        std::vector<std::array<std::int64_t, 3>> keys;
         for (const WordItem& item : words.tabs[t])
             keys.push_back({ParseIntText(item.word.devid), ParseIntText(item.word.index_addrm),
                             ParseIntText(item.word.subindex)});

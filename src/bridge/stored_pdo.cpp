@@ -220,7 +220,7 @@ std::string StoredPdoDocumentText(const StoredPdos& model) {
     std::array<std::vector<std::size_t>, 2> orders;
     for (std::size_t s = 0; s < 2; ++s) {
         entries[s] = EntriesOf(model.sides[s]);
-        std::vector<std::vector<std::int64_t>> keys;
+        std::vector<std::array<std::int64_t, 2>> keys;
         for (const SideEntry& e : entries[s])
             keys.push_back({ParseIntText(e.entry->index), ParseIntText(e.entry->subindex)});
         orders[s] = SaveOrder(keys, kIndexCeiling, EqualKeys::ListOrder);

@@ -260,13 +260,14 @@ TEST(StoredPdo, CsvAndSheetRecordsCarryIndexSubindexNrpdoPoscomp) {
 }
 
 TEST(SaveOrder, EqualKeysInListOrderOrLaterFirst) {
-    const std::vector<std::vector<std::int64_t>> keys = {{3}, {1}, {3}, {2}, {1}};
+    using Keys = std::vector<std::array<std::int64_t, 1>>;
+    const Keys keys = {{3}, {1}, {3}, {2}, {1}};
     EXPECT_EQ(SaveOrder(keys, 999999, EqualKeys::ListOrder),
               (std::vector<std::size_t>{1, 4, 3, 0, 2}));
     EXPECT_EQ(SaveOrder(keys, 999999, EqualKeys::LaterFirst),
               (std::vector<std::size_t>{4, 1, 3, 2, 0}));
     // From the ceiling on: after all others, in list order.
-    EXPECT_EQ(SaveOrder({{2000000}, {5}, {999999}, {-1}}, 999999, EqualKeys::LaterFirst),
+    EXPECT_EQ(SaveOrder(Keys{{2000000}, {5}, {999999}, {-1}}, 999999, EqualKeys::LaterFirst),
               (std::vector<std::size_t>{3, 1, 0, 2}));
 }
 

@@ -4,6 +4,7 @@
 #include "common/file_io.h"
 #include "common/parse_int.h"
 #include "xml/xml_document.h"
+#include "xml/xml_text.h"
 
 namespace gw {
 
@@ -74,9 +75,14 @@ std::string EmcyDefDocumentText(const EmcyLists& lists) {
         for (std::size_t i : orders[static_cast<std::size_t>(l)]) {
             const TClEmcy& def = lists[l][i].def;
             pugi::xml_node row = root.append_child(emcydef::kRow);
-            for (int a = 0; a < emcydef::kTextCount; ++a)
-                row.append_attribute(emcydef::kTextAttributes[a])
-                    .set_value(def.texts[static_cast<std::size_t>(a)].c_str());
+            for (int a = 0; a < emcydef::kTextCount; ++a) {
+                const std::string& text = def.texts[static_cast<std::size_t>(a)];
+                RequireXmlText(text, [&] {
+                    return std::string(l == EmcyList::CanA ? "From CAN A" : "From CAN B") +
+                           ", ID " + lists[l][i].line + ", " + emcydef::kTextAttributes[a];
+                });
+                row.append_attribute(emcydef::kTextAttributes[a]).set_value(text.c_str());
+            }
             row.append_attribute(emcydef::kBypassSet)
                 .set_value(std::to_string(PackBypassSet(def.enable, def.alias, l)).c_str());
         }

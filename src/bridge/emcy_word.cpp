@@ -4,6 +4,7 @@
 #include "common/file_io.h"
 #include "common/parse_int.h"
 #include "xml/xml_document.h"
+#include "xml/xml_text.h"
 
 namespace gw {
 
@@ -123,10 +124,17 @@ std::string EmcyWordDocumentText(const EmcyWords& words) {
             row.append_attribute(kSubindex).set_value(w.subindex.c_str());
             row.append_attribute(kExtData).set_value(t == 0 ? "0" : "1");
             row.append_attribute(kDevId).set_value(w.devid.c_str());
-            for (int k = 0; k < kBits; ++k)
-                for (int p = 0; p < 3; ++p)
-                    row.append_attribute(BitAttribute(k, kParts[p]).c_str())
-                        .set_value(Part(w.bits[static_cast<std::size_t>(k)], p).c_str());
+            for (int k = 0; k < kBits; ++k) {
+                for (int p = 0; p < 3; ++p) {
+                    const std::string name = BitAttribute(k, kParts[p]);
+                    const std::string& text = Part(w.bits[static_cast<std::size_t>(k)], p);
+                    RequireXmlText(text, [&] {
+                        return std::string(t == 0 ? "CanA" : "CanB") + ", W" +
+                               std::to_string(words.tabs[t][i].number) + ", " + name;
+                    });
+                    row.append_attribute(name.c_str()).set_value(text.c_str());
+                }
+            }
         }
     }
     return doc.Text();

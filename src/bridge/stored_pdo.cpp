@@ -7,6 +7,7 @@
 #include "common/file_io.h"
 #include "common/parse_int.h"
 #include "xml/xml_document.h"
+#include "xml/xml_text.h"
 
 #include <stdexcept>
 
@@ -235,6 +236,10 @@ std::string StoredPdoDocumentText(const StoredPdos& model) {
             row.append_attribute(kIndex).set_value(e.entry->index.c_str());
             row.append_attribute(kSubindex).set_value(e.entry->subindex.c_str());
             row.append_attribute(kNrpdo).set_value(std::to_string(NrPdo(side, e.number)).c_str());
+            RequireXmlText(e.entry->poscomp, [&] {
+                return std::string(side == PdoSide::A ? "CanA" : "CanB") + ", index " +
+                       e.entry->index + ", subindex " + e.entry->subindex + ", poscomp";
+            });
             row.append_attribute(kPoscomp).set_value(e.entry->poscomp.c_str());
         }
     }

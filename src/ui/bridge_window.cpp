@@ -7,6 +7,7 @@
 #include "ui/guard.h"
 #include "ui/look.h"
 #include "ui/prompts.h"
+#include "ui/unread_document.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -106,11 +107,10 @@ QTableWidget* BridgeWindow::AddGridTab(QTabWidget* tabs, const char* caption, co
 }
 
 bool BridgeWindow::MayReplace(const std::string& path, bool loadFailed) {
-    if (!loadFailed)
-        return true;
-    return CurrentPrompts().Question(this, windowTitle(),
-                                     QString::fromStdString(path) +
-                                         " could not be read. Replace it with what is shown?");
+    UnreadDocumentGuard guard;
+    if (loadFailed)
+        guard.MarkUnread(path);
+    return guard.MayReplace(this);
 }
 
 void BridgeWindow::SaveAndAccept(const std::string& path, const std::string& text,

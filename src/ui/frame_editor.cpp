@@ -60,11 +60,11 @@ const std::string& FrameEditorWindow::ListPath() const {
 }
 
 void FrameEditorWindow::FormShow() {
-    ShowFrameDocument(kind_, Project.PargenPath, ListPath(), sga, this, width_);
+    ShowFrameDocument(kind_, Project.PargenPath, ListPath(), sga, this, width_, listGuard_);
 }
 
 void FrameEditorWindow::OkClick() {
-    if (!ValidateFrameRows(kind_, sga, width_, this))
+    if (!ValidateFrameRows(kind_, sga, width_, this) || !listGuard_.MayReplace(this))
         return;
     SaveFrameDocument(kind_, TableToGrid(kind_, sga), ListPath());
     done(QDialog::Accepted);

@@ -49,6 +49,7 @@ private:
 
     FrameListKind kind_;
     CobIdWidth width_ = CobIdWidth::Bits11;
+    UnreadDocumentGuard listGuard_;
 };
 
 } // namespace gw

@@ -104,11 +104,22 @@ TEST(EmcyDef, SaveOrdersByIdLaterFirstAmongEqualAndRoundTrips) {
               (std::vector<EmcyItem>{lists[EmcyList::CanB][1], lists[EmcyList::CanB][0]}));
 }
 
-TEST(EmcyDef, SaveWithALineThatIsNoIntegerWritesNothing) {
+TEST(EmcyDef, SaveWithALineThatIsNoIntegerOrTextXmlCannotHoldWritesNothing) {
     TempDir dir;
     EmcyLists lists;
     lists[EmcyList::CanB] = {Item("1"), {"", Item("").def}}; // New with an empty ID
     EXPECT_THROW(SaveEmcyDefs(dir / "emcydef.xml", lists), ConversionError);
+    EXPECT_FALSE(FileExists(dir / "emcydef.xml"));
+
+    lists[EmcyList::CanB].pop_back();
+    lists[EmcyList::CanB][0].def.texts[3] = "a\x01";
+    try {
+        SaveEmcyDefs(dir / "emcydef.xml", lists);
+        ADD_FAILURE() << "a control character was written";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "From CAN B, ID 1, mask_eq_m1: character 2 (U+0001) cannot be "
+                               "stored in an XML document.");
+    }
     EXPECT_FALSE(FileExists(dir / "emcydef.xml"));
 }
 

@@ -85,6 +85,17 @@ TEST(EmcyWord, SaveWithAKeyThatIsNoIntegerWritesNothing) {
     AppendWord(words, WordTab::CanB, Word("1", "2", "sub"));
     EXPECT_THROW(SaveEmcyWords(dir / "emcyword.xml", words), ConversionError);
     EXPECT_FALSE(FileExists(dir / "emcyword.xml"));
+
+    words[WordTab::CanB][0].word.subindex = "3";
+    words[WordTab::CanB][0].word.bits[4].b1 = "\x1b[0m";
+    try {
+        SaveEmcyWords(dir / "emcyword.xml", words);
+        ADD_FAILURE() << "a control character was written";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "CanB, W0, bit4_b1: character 1 (U+001B) cannot be stored in an "
+                               "XML document.");
+    }
+    EXPECT_FALSE(FileExists(dir / "emcyword.xml"));
 }
 
 TEST(EmcyWord, WordCheckAndNumbering) {

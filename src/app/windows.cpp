@@ -14,17 +14,23 @@
 #include "gateway/USetVar.h"
 #include "gateway/USwap.h"
 #include "gateway/Upargen.h"
+#include "update/ModifyFileSx.h"
 #include "update/UBootSer.h"
 
 namespace gw {
 
 void CreateAllWindows(const std::string& exeDir) {
-    FBrinvaleFirmWare = new TFBrinvaleFirmWare(exeDir);
+    CreateAllWindows(FoldersBesideExecutable(exeDir));
+}
+
+void CreateAllWindows(const AppFolders& folders) {
+    FBrinvaleFirmWare = new TFBrinvaleFirmWare(folders);
     QWidget* owner = FBrinvaleFirmWare;
     Fsaveproj = new TFsaveproj(owner);
     FHelp = new TFHelp(owner);
     FAbout = new TFAbout(owner);
     FSELstringhe = new TFSELstringhe(owner);
+    FModifyFileSx = new TFModifyFileSx(owner);
     Fpargen = new TFpargen(owner);
     Fsdo = new TFsdo(owner);
     Fpdo = new TFpdo(owner);
@@ -45,6 +51,7 @@ void DestroyAllWindows() {
     FHelp = nullptr;
     FAbout = nullptr;
     FSELstringhe = nullptr;
+    FModifyFileSx = nullptr;
     Fpargen = nullptr;
     Fsdo = nullptr;
     Fpdo = nullptr;

@@ -149,24 +149,32 @@ std::string DimensionRangeMessage(int row) {
     return "Error row " + std::to_string(row) + "!! CANOpen Dimension must be between 1 and 8. ";
 }
 
-std::vector<std::string> CheckFrameRows(FrameListKind kind, const FrameGrid& grid,
-                                        CobIdWidth width) {
+std::vector<FrameRowError> FrameRowErrors(FrameListKind kind, const FrameGrid& grid,
+                                          CobIdWidth width) {
     (void)kind; // both lists check the same cells
     const FrameColumns& col = grid.Columns();
     const std::int32_t maxCobId = width == CobIdWidth::Bits11 ? 0x7FF : 0x1FFFFFFF;
-    std::vector<std::string> errors;
+    std::vector<FrameRowError> errors;
     for (int row = 1; row <= MaxFrameRows; ++row) {
         const std::string& cobId = grid.Cell(col.cobId, row);
         if (cobId.empty())
             break;
         std::int32_t id = ParseIntTextOr(cobId, -1);
         if (id < 0 || id > maxCobId)
-            errors.push_back(CobIdRangeMessage(row, width));
+            errors.push_back({row, col.cobId, CobIdRangeMessage(row, width)});
         std::int32_t dim = ParseIntTextOr(grid.Cell(col.dimension, row), -1);
         if (dim < 1 || dim > 8)
-            errors.push_back(DimensionRangeMessage(row));
+            errors.push_back({row, col.dimension, DimensionRangeMessage(row)});
     }
     return errors;
+}
+
+std::vector<std::string> CheckFrameRows(FrameListKind kind, const FrameGrid& grid,
+                                        CobIdWidth width) {
+    std::vector<std::string> messages;
+    for (FrameRowError& e : FrameRowErrors(kind, grid, width))
+        messages.push_back(std::move(e.message));
+    return messages;
 }
 
 std::optional<std::string> FirstFrameRowError(FrameListKind kind, const FrameGrid& grid,
@@ -177,17 +185,25 @@ std::optional<std::string> FirstFrameRowError(FrameListKind kind, const FrameGri
     return errors.front();
 }
 
-std::optional<std::string> FirstUnfitFrameText(const FrameGrid& grid) {
+std::optional<FrameRowError> FirstUnfitFrameCell(const FrameGrid& grid) {
     const std::vector<std::string> titles = FrameColumnTitles(grid.Kind());
     for (int row = 1; row <= MaxFrameRows; ++row) {
         if (grid.Cell(grid.Columns().cobId, row).empty())
             break;
         for (int c = 1; c < grid.ColumnCount(); ++c)
             if (auto unfit = FindUnfitXmlChar(grid.Cell(c, row)))
-                return "Error row " + std::to_string(row) + "!! " +
-                       titles[static_cast<std::size_t>(c)] + ": " + DescribeUnfitXmlChar(*unfit) +
-                       " cannot be stored in an XML document. ";
+                return FrameRowError{row, c,
+                                     "Error row " + std::to_string(row) + "!! " +
+                                         titles[static_cast<std::size_t>(c)] + ": " +
+                                         DescribeUnfitXmlChar(*unfit) +
+                                         " cannot be stored in an XML document. "};
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> FirstUnfitFrameText(const FrameGrid& grid) {
+    if (auto unfit = FirstUnfitFrameCell(grid))
+        return unfit->message;
     return std::nullopt;
 }
 

@@ -90,8 +90,20 @@ std::string TooManyFramesMessage(FrameListKind kind, int framesInDocument);
 std::string CobIdRangeMessage(int row, CobIdWidth width);
 std::string DimensionRangeMessage(int row);
 
+// A refused cell of the grid and what is wrong with it.
+struct FrameRowError {
+    int row;
+    int column;
+    std::string message;
+
+    bool operator==(const FrameRowError&) const = default;
+};
+
 // Every error of the rows, in row order (a row's Cob-ID before its Dimension),
 // up to the first row whose Cob-ID cell is empty.
+std::vector<FrameRowError> FrameRowErrors(FrameListKind kind, const FrameGrid& grid,
+                                          CobIdWidth width);
+// The same, messages only.
 std::vector<std::string> CheckFrameRows(FrameListKind kind, const FrameGrid& grid,
                                         CobIdWidth width);
 
@@ -103,6 +115,8 @@ std::optional<std::string> FirstFrameRowError(FrameListKind kind, const FrameGri
 // text an XML document cannot hold (a control character typed or pasted into
 // a Mnemonic), naming its row and column; nullopt when every text is fit.
 std::optional<std::string> FirstUnfitFrameText(const FrameGrid& grid);
+// The same with the cell it names.
+std::optional<FrameRowError> FirstUnfitFrameCell(const FrameGrid& grid);
 
 // The frames a save keeps: the rows before the first empty Cob-ID cell.
 std::vector<FrameEntry> FramesToSave(const FrameGrid& grid);

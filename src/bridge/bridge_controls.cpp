@@ -1,5 +1,6 @@
 #include "bridge/bridge_controls.h"
 
+#include "ui/controls.h"
 #include "ui/prompts.h"
 
 #include <QPushButton>
@@ -10,9 +11,7 @@ namespace gw {
 
 QPushButton* PlaceButton(QWidget* parent, const char* name, const char* caption, int x, int y,
                          int w, int h) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    b->setGeometry(x, y, w, h);
+    QPushButton* b = MakeButton(parent, name, caption, x, y, w, h);
     b->setAutoDefault(false);
     return b;
 }

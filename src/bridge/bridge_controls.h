@@ -9,6 +9,8 @@ class QWidget;
 
 namespace gw {
 
+// A button of the window at a fixed place that Enter in an edit field never
+// presses (New, Delete and the like act only when clicked).
 QPushButton* PlaceButton(QWidget* parent, const char* name, const char* caption, int x, int y,
                          int w = 75, int h = 25);
 

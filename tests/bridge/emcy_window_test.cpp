@@ -126,6 +126,17 @@ TEST_F(EmcyWindow, SelectShowsADefinitionAndDeleteLeavesTheFieldsAsTheyWere) {
     EXPECT_EQ(Lines(Femcy->LBCanA), (QStringList{"1", "1"}));
 }
 
+// Delete, New and Modify act only when clicked: Enter in a field (with a line
+// selected, so that each of them would change something) presses none of them.
+TEST_F(EmcyWindow, EnterInAFieldPressesNoButton) {
+    NewDefinition(false, "5");
+    Femcy->Eid_devA->setText("6");
+    QTest::keyClick(Femcy->Emask_eq_ecA, Qt::Key_Return);
+    EXPECT_EQ(Lines(Femcy->LBCanA), QStringList{"5"});
+    EXPECT_TRUE(Femcy->isVisible());
+    EXPECT_FALSE(gw::FileExists(emcydef));
+}
+
 TEST_F(EmcyWindow, AliasCaptions) {
     const QStringList a = {Femcy->r1a->text(), Femcy->r2a->text(), Femcy->r3a->text(),
                            Femcy->r9a->text(), Femcy->r4a->text(), Femcy->r5a->text(),

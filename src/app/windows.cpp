@@ -9,6 +9,7 @@
 #include "bridge/Updo.h"
 #include "extras/SELstringhe.h"
 #include "extras/UAbout.h"
+#include "extras/UXML.h"
 #include "extras/Uhelp.h"
 #include "gateway/USetPdo.h"
 #include "gateway/USetVar.h"
@@ -36,6 +37,7 @@ void CreateAllWindows(const AppFolders& folders) {
     Fpdo = new TFpdo(owner);
     Femcy = new TFemcy(owner);
     FWemcy = new TFWemcy(owner);
+    FXML = new TFXML(owner);
     FInfopdo = new TFInfopdo(owner);
     FSetVar = new TFSetVar(owner);
     FSetPdo = new TFSetPdo(owner);
@@ -57,6 +59,7 @@ void DestroyAllWindows() {
     Fpdo = nullptr;
     Femcy = nullptr;
     FWemcy = nullptr;
+    FXML = nullptr;
     FInfopdo = nullptr;
     FSetVar = nullptr;
     FSetPdo = nullptr;

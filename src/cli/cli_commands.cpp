@@ -5,6 +5,7 @@
 #include "bridge/bridge_tables.h"
 #include "bridge/workbook.h"
 #include "cli/cli_firmware.h"
+#include "cli/cli_xml_tree.h"
 #include "common/file_io.h"
 #include "common/version.h"
 #include "gateway/frame_list.h"
@@ -36,6 +37,7 @@ const char* const kGeneralUsage =
     "                               export a bridge table as CSV\n"
     "  firmware SOURCE.sx BINDIR OUT.sx [--banks LIST]\n"
     "                               splice the configuration banks into a firmware\n"
+    "  xml-tree FILE                show an XML file as the XML window's tree\n"
     "\n"
     "sw40931-cli COMMAND --help describes a command.\n"
     "Exit status: 0 success, 1 invalid project or image, 2 usage error.\n"
@@ -77,6 +79,14 @@ const char* const kDumpUsage =
     "\n"
     "Shows the configuration image FILE as text: the header offsets, one line per\n"
     "frame record and the parameter block.\n";
+
+const char* const kXmlTreeUsage =
+    "Usage: sw40931-cli xml-tree FILE\n"
+    "\n"
+    "Reads the XML file FILE with the XML window's reader and prints its tree as\n"
+    "the window shows it: one node a line, indented by two blanks a level, the\n"
+    "first line \"File: \" and the file's name. On a reader error the window's\n"
+    "error text goes to standard error and the exit status is 1.\n";
 
 std::string ImportUsage() {
     return "Usage: sw40931-cli import PROJECT_DIR TABLE WORKBOOK\n"
@@ -315,6 +325,11 @@ int DumpBank(const Arguments& a, std::ostream& out, std::ostream&) {
     return kExitOk;
 }
 
+int XmlTree(const Arguments& a, std::ostream& out, std::ostream& err) {
+    ExpectOne(a, "FILE");
+    return PrintXmlTreeOfFile(a.positional[0], out, err);
+}
+
 struct Command {
     const char* name;
     std::string (*usage)();
@@ -327,9 +342,13 @@ template <const char* const& Text> std::string Fixed() {
 }
 
 const Command kCommands[] = {
-    {"bank", Fixed<kBankUsage>, true, Bank},     {"gsd", Fixed<kGsdUsage>, true, Gsd},
-    {"check", Fixed<kCheckUsage>, false, Check}, {"dump-bank", Fixed<kDumpUsage>, false, DumpBank},
-    {"import", ImportUsage, false, Import},      {"export", ExportUsage, true, Export},
+    {"bank", Fixed<kBankUsage>, true, Bank},
+    {"gsd", Fixed<kGsdUsage>, true, Gsd},
+    {"check", Fixed<kCheckUsage>, false, Check},
+    {"dump-bank", Fixed<kDumpUsage>, false, DumpBank},
+    {"import", ImportUsage, false, Import},
+    {"export", ExportUsage, true, Export},
+    {"xml-tree", Fixed<kXmlTreeUsage>, false, XmlTree},
 };
 
 } // namespace

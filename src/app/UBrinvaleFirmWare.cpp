@@ -2,6 +2,9 @@
 
 #include "app/Unewp.h"
 #include "app/project_globals.h"
+#include "bridge/UInfoPdo.h"
+#include "bridge/UWemcy.h"
+#include "bridge/Uemcy.h"
 #include "bridge/Updo.h"
 #include "common/maker.h"
 #include "extras/UAbout.h"
@@ -173,6 +176,12 @@ void TFBrinvaleFirmWare::btn_str_lng1aClick(QAbstractButton* button) {
         Fpargen->ShowModal();
     else if (button == btn_Pdo)
         Fpdo->ShowModal();
+    else if (button == btn_Emcy)
+        Femcy->ShowModal();
+    else if (button == btn_Emcy_Wd)
+        FWemcy->ShowModal();
+    else if (button == btn_Info_Pdo)
+        FInfopdo->ShowModal();
 }
 
 void TFBrinvaleFirmWare::GsdFileStep() {

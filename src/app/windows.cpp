@@ -2,7 +2,10 @@
 
 #include "app/UBrinvaleFirmWare.h"
 #include "app/Unewp.h"
+#include "bridge/UInfoPdo.h"
 #include "bridge/USdo.h"
+#include "bridge/UWemcy.h"
+#include "bridge/Uemcy.h"
 #include "bridge/Updo.h"
 #include "extras/SELstringhe.h"
 #include "extras/UAbout.h"
@@ -32,7 +35,10 @@ void CreateAllWindows(const AppFolders& folders) {
     Fpargen = new TFpargen(owner);
     Fsdo = new TFsdo(owner);
     Fpdo = new TFpdo(owner);
+    Femcy = new TFemcy(owner);
+    FWemcy = new TFWemcy(owner);
     FXML = new TFXML(owner);
+    FInfopdo = new TFInfopdo(owner);
     FSetVar = new TFSetVar(owner);
     FSetPdo = new TFSetPdo(owner);
     FBootSer = new TFBootSer(owner);
@@ -51,7 +57,10 @@ void DestroyAllWindows() {
     Fpargen = nullptr;
     Fsdo = nullptr;
     Fpdo = nullptr;
+    Femcy = nullptr;
+    FWemcy = nullptr;
     FXML = nullptr;
+    FInfopdo = nullptr;
     FSetVar = nullptr;
     FSetPdo = nullptr;
     FBootSer = nullptr;

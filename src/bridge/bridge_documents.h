@@ -11,6 +11,9 @@ inline constexpr const char* kMsgXmlNotFound = "File XML not found";
 
 inline constexpr char kSdoAccessFile[] = "sdoaccess.xml";
 inline constexpr char kRpdoDefFile[] = "rpdodef.xml";
+inline constexpr char kSdoPdoFile[] = "sdopdo.xml";
+inline constexpr char kEmcyDefFile[] = "emcydef.xml";
+inline constexpr char kEmcyWordFile[] = "emcyword.xml";
 
 struct BridgeLoad {
     bool fileFound = false;

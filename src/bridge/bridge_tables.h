@@ -31,6 +31,8 @@ struct BridgeTable {
     std::vector<CsvLine> (*exportLines)(const std::string& projectDir);
     // What the editor would report on show, and what would stop its OK.
     std::vector<BridgeFinding> (*check)(const std::string& projectDir);
+    // What a user of the command line should know of the table, or nullptr.
+    const char* note = nullptr;
 };
 
 std::span<const BridgeTable> BridgeTables();
@@ -38,5 +40,7 @@ const BridgeTable* FindBridgeTable(std::string_view name);
 
 // "sdoaccess, pdo": the names, for usage texts.
 std::string BridgeTableNames();
+// The tables' notes, one paragraph each behind the table's name; empty when none has one.
+std::string BridgeTableNotes();
 
 } // namespace gw

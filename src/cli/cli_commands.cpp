@@ -87,7 +87,7 @@ std::string ImportUsage() {
            "table's document in PROJECT_DIR, as the editor's Import followed by OK. An\n"
            "import that stops on a record is reported and nothing is written.\n"
            "TABLE is one of: " +
-           BridgeTableNames() + ".\n";
+           BridgeTableNames() + ".\n" + BridgeTableNotes();
 }
 
 std::string ExportUsage() {
@@ -96,7 +96,7 @@ std::string ExportUsage() {
            "Writes the table's saved document as the editor's Export does, by default to\n"
            "PROJECT_DIR/SHEET.csv (sdo.csv, rpdodef.csv, ...).\n"
            "TABLE is one of: " +
-           BridgeTableNames() + ".\n";
+           BridgeTableNames() + ".\n" + BridgeTableNotes();
 }
 
 const char* const kXmlTreeUsage =

@@ -2,10 +2,12 @@
 
 #include "app/UBrinvaleFirmWare.h"
 #include "app/project_globals.h"
+#include "bridge/bridge_xml.h"
 #include "bridge/csv_export.h"
 #include "ui/guard.h"
 #include "ui/look.h"
 #include "ui/prompts.h"
+#include "ui/unread_document.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -116,6 +118,18 @@ void BridgeWindow::TellLoad(const BridgeLoad& loaded, const std::string& path, c
     if (loaded.leftOut > 0)
         CurrentPrompts().Message(
             this, QString::fromStdString(EntriesLeftOutMessage(fileName, loaded.leftOut)));
+}
+
+void BridgeWindow::SaveAndAccept(const std::string& path, const std::string& text,
+                                 bool& loadFailed) {
+    UnreadDocumentGuard guard;
+    if (loadFailed)
+        guard.MarkUnread(path);
+    if (!guard.MayReplace(this))
+        return;
+    SaveDocumentText(path, text);
+    loadFailed = false;
+    done(QDialog::Accepted);
 }
 
 void BridgeWindow::BitBtn2Click() {

@@ -73,6 +73,11 @@ protected:
     // The document OK writes: read or not on the last show.
     UnreadDocumentGuard documentGuard_;
 
+    // OK once the document's text is made (a text that cannot be made has
+    // thrown, so nothing is written and the window stays open): replaces
+    // `path`, asking first when its load failed, and closes with OK.
+    void SaveAndAccept(const std::string& path, const std::string& text, bool& loadFailed);
+
 private:
     QWidget* content_;
 };

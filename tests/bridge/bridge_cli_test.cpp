@@ -8,30 +8,17 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
-
-Outcome Cli(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    Outcome o;
-    o.status = gw::cli::Run(args, out, err);
-    o.out = out.str();
-    o.err = err.str();
-    return o;
-}
+using gwtest::Cli;
+using gwtest::CliOutcome;
 
 // Import then save is what the editor's Import followed by OK writes.
 TEST(CliImport, WritesTheDocumentAsImportAndOkWould) {
     gwtest::TempDir dir;
     const std::string book = gwtest::DataPath("bridge/sheets-shared.xlsx");
     gwtest::WriteFile(dir / "rpdodef.xml", "<rpdodef><row/></rpdodef>"); // unreadable: replaced
-    const Outcome o = Cli({"import", dir.Path(), "pdo", book});
+    const CliOutcome o = Cli({"import", dir.Path(), "pdo", book});
     // The sheet stops at its empty code.
     EXPECT_EQ(o.status, gw::cli::kExitInvalid);
     EXPECT_EQ(o.err, "Import of sheet \"rpdodef\" stopped at record 6 (row 7 of the sheet): '' is "
@@ -39,7 +26,7 @@ TEST(CliImport, WritesTheDocumentAsImportAndOkWould) {
                          (dir / "rpdodef.xml") + ".\n");
     EXPECT_EQ(gwtest::ReadFile(dir / "rpdodef.xml"), "<rpdodef><row/></rpdodef>");
 
-    const Outcome sdo =
+    const CliOutcome sdo =
         Cli({"import", dir.Path(), "sdoaccess", gwtest::DataPath("bridge/other.xls")});
     EXPECT_EQ(sdo.status, gw::cli::kExitOk);
     EXPECT_NE(sdo.err.find("has no sheet \"sdo\""), std::string::npos) << sdo.err;
@@ -53,7 +40,7 @@ TEST(CliExport, WritesTheSavedDocumentAsTheEditorsExport) {
     t.a.SetCell(2, 1, "0x2000");
     t.b.SetCell(8, 4, "name");
     gw::SaveSdoAccess(dir / "sdoaccess.xml", t);
-    const Outcome o = Cli({"export", dir.Path(), "sdoaccess", "-o", dir / "out.csv"});
+    const CliOutcome o = Cli({"export", dir.Path(), "sdoaccess", "-o", dir / "out.csv"});
     EXPECT_EQ(o.status, gw::cli::kExitOk) << o.err;
     EXPECT_EQ(o.out, "Wrote 3002 lines to " + (dir / "out.csv") + "\n");
     const std::vector<std::string> lines = gwtest::SplitCrLf(gwtest::ReadFile(dir / "out.csv"));
@@ -70,7 +57,7 @@ TEST(CliCheck, ReportsUnreadableBridgeDocumentsAndWhatOkWouldRefuse) {
                       "<rpdodef><row cobid=\"zz\" id_dev_orig=\"\" en_bypass=\"2\" posind=\"\" "
                       "n_tpdo=\"\"/></rpdodef>");
     gwtest::WriteFile(dir / "sdoaccess.xml", "<sdo><row conf=\"0\"/></sdo>");
-    const Outcome o = Cli({"check", dir.Path()});
+    const CliOutcome o = Cli({"check", dir.Path()});
     EXPECT_EQ(o.status, gw::cli::kExitInvalid);
     EXPECT_NE(o.err.find("sdoaccess.xml: entry 1: the attribute 'IndexA' is missing"),
               std::string::npos)
@@ -83,7 +70,7 @@ TEST(CliCheck, ReportsUnreadableBridgeDocumentsAndWhatOkWouldRefuse) {
 TEST(CliBridgeTables, UsageErrors) {
     gwtest::TempDir dir;
     const std::vector<std::string> bad[] = {
-        {"import", dir.Path(), "emcy", "book.xls"},
+        {"import", dir.Path(), "emcyx", "book.xls"},
         {"import", dir.Path(), "pdo"},
         {"export", dir.Path()},
         {"export", dir.Path(), "pdo", "extra"},

@@ -3,7 +3,9 @@
 // spreadsheet program shows a CSV file, and CSV text split into lines.
 #include "bridge/csv_export.h"
 #include "bridge/sheet_cells.h"
+#include "cli/cli_commands.h"
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,27 @@ inline gw::SheetCells SheetOfLines(const std::vector<gw::CsvLine>& lines) {
                 cells.Set(static_cast<int>(r), static_cast<int>(c), lines[r][c]);
     // Rows of empty cells at the end are no part of the sheet's used range.
     return cells;
+}
+
+// A PDO translation document whose PDOs give side A of the stored PDO editor
+// 0x181 and 0x182, and side B 0x201.
+inline const char* const kThreePdos =
+    "<rpdodef><row cobid='0x181' en_bypass='1'/><row cobid='0x201' en_bypass='3'/>"
+    "<row cobid='0x182' en_bypass='0'/></rpdodef>";
+
+// What a command of sw40931-cli returned and printed.
+struct CliOutcome {
+    int status = -1;
+    std::string out, err;
+};
+
+inline CliOutcome Cli(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    CliOutcome o;
+    o.status = gw::cli::Run(args, out, err);
+    o.out = out.str();
+    o.err = err.str();
+    return o;
 }
 
 inline std::vector<std::string> SplitCrLf(const std::string& text) {

@@ -2,6 +2,7 @@
 
 #include "common/file_io.h"
 #include "common/ini_file.h"
+#include "common/project_files.h"
 
 #include <filesystem>
 
@@ -24,13 +25,13 @@ std::string FolderOfName(const std::string& projectsDir, const std::string& name
 
 void SetProjectPaths(ProjectPaths& p) {
     auto doc = [&](const char* file) { return p.ProjectDir + kSep + file; };
-    p.PargenPath = doc("pargen.xml");
-    p.SdoPath = doc("sdo.xml");
-    p.PdoPath = doc("pdo.xml");
-    p.EmcyDefPath = doc("emcydef.xml");
-    p.EmcyWordPath = doc("emcyword.xml");
-    p.RpdoDefPath = doc("rpdodef.xml");
-    p.SdoPdoPath = doc("sdopdo.xml");
+    p.PargenPath = doc(files::kPargen);
+    p.SdoPath = doc(files::kSdo);
+    p.PdoPath = doc(files::kPdo);
+    p.EmcyDefPath = doc(files::kEmcyDef);
+    p.EmcyWordPath = doc(files::kEmcyWord);
+    p.RpdoDefPath = doc(files::kRpdoDef);
+    p.SdoPdoPath = doc(files::kSdoPdo);
 }
 
 std::string SettingsFilePath(const ProjectPaths& p) {
@@ -42,10 +43,10 @@ ProjectPaths StartWorkspace(const std::string& exeDir) {
     p.ExeDir = exeDir;
     while (p.ExeDir.size() > 1 && (p.ExeDir.back() == '/' || p.ExeDir.back() == '\\'))
         p.ExeDir.pop_back();
-    p.MasterDir = p.ExeDir + kSep + "MASTER";
+    p.MasterDir = p.ExeDir + kSep + files::kMasterFolder;
     if (!FolderExists(p.MasterDir))
         CreateOneFolder(p.MasterDir);
-    p.ProjectsDir = p.ExeDir + kSep + "PROJECTS";
+    p.ProjectsDir = p.ExeDir + kSep + files::kProjectsFolder;
     if (!FolderExists(p.ProjectsDir))
         CreateOneFolder(p.ProjectsDir);
 
@@ -118,7 +119,7 @@ NewProjectResult CreateProjectFolder(const std::string& parentDir, const std::st
         return r;
     }
     // A missing bin folder only shows later, when the image cannot be written.
-    CreateFolderPath(folder + "/bin");
+    CreateFolderPath(BinFolderPath(folder));
     r.created = true;
     return r;
 }

@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include <fcntl.h>
@@ -24,52 +22,146 @@ namespace {
     throw FileError("Cannot write file '" + path + "': " + std::strerror(err));
 }
 
+[[noreturn]] void ThrowReadError(const std::string& path, int err) {
+    throw FileError("Cannot open file '" + path + "': " + std::strerror(err));
+}
+
+// The file a write to `path` must replace: links followed to their end, so the
+// link stays a link. A chain that never ends is the system's ELOOP.
+fs::path WriteTarget(const std::string& path) {
+    fs::path p(path);
+    for (int depth = 0; depth < 40; ++depth) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(p, ec)))
+            return p;
+        fs::path next = fs::read_symlink(p, ec);
+        if (ec)
+            ThrowWriteError(path, ec.value());
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+    ThrowWriteError(path, ELOOP);
+}
+
+// Removes the temporary file and reports the failure of `path`.
+[[noreturn]] void Abandon(const std::string& temp, const std::string& path, int err) {
+    ::unlink(temp.c_str());
+    ThrowWriteError(path, err);
+}
+
 } // namespace
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes) {
-    fs::path target(path);
-    fs::path folder = target.parent_path();
-    std::string pattern = (folder.empty() ? fs::path(".") : folder).string() + "/." +
-                          target.filename().string() + ".XXXXXX";
-    int fd = ::mkstemp(pattern.data());
+const FileWriteCalls& SystemFileWriteCalls() {
+    static const FileWriteCalls calls{::write, ::fsync, ::close, ::rename};
+    return calls;
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes, const FileWriteCalls& calls) {
+    const fs::path target = WriteTarget(path);
+    struct stat old {};
+    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    if (replacing && S_ISREG(old.st_mode) && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        throw FileError("Cannot write file '" + path + "': the file is read-only");
+    if (replacing && S_ISDIR(old.st_mode))
+        ThrowWriteError(path, EISDIR);
+
+    const fs::path folder = target.parent_path();
+    std::string temp = (folder.empty() ? fs::path(".") : folder).string() + "/." +
+                       target.filename().string() + ".XXXXXX";
+    int fd = ::mkstemp(temp.data());
     if (fd < 0)
         ThrowWriteError(path, errno);
+    // mkstemp creates 0600: keep the bits (and, where allowed, the owner) of
+    // the file replaced, a new document is as readable as any other file.
+    ::fchmod(fd, replacing ? (old.st_mode & 07777) : 0644);
+    if (replacing && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            // Only root may give a file away; anyone else keeps it as their own.
+        }
+    }
+
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            int err = errno;
-            ::close(fd);
-            ::unlink(pattern.c_str());
-            ThrowWriteError(path, err);
+        const ssize_t n = calls.write(fd, p, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            const int err = n < 0 ? errno : ENOSPC;
+            calls.close(fd);
+            Abandon(temp, path, err);
         }
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    // mkstemp creates 0600; documents should be as readable as any other file.
-    ::fchmod(fd, 0644);
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        int err = errno;
-        ::unlink(pattern.c_str());
-        ThrowWriteError(path, err);
+    if (calls.fsync(fd) != 0) {
+        const int err = errno;
+        calls.close(fd);
+        Abandon(temp, path, err);
     }
-    if (::rename(pattern.c_str(), path.c_str()) != 0) {
-        int err = errno;
-        ::unlink(pattern.c_str());
-        ThrowWriteError(path, err);
+    if (calls.close(fd) != 0)
+        Abandon(temp, path, errno);
+    if (calls.rename(temp.c_str(), target.c_str()) != 0)
+        Abandon(temp, path, errno);
+}
+
+std::unique_ptr<char[]> ReadWholeFileBuffer(const std::string& path, std::size_t& size) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        ThrowReadError(path, errno);
+    struct stat st {};
+    int err = 0;
+    if (::fstat(fd, &st) != 0)
+        err = errno;
+    else if (S_ISDIR(st.st_mode))
+        err = EISDIR;
+    if (err != 0) {
+        ::close(fd);
+        ThrowReadError(path, err);
     }
+    // One spare byte so a parser may terminate the text.
+    std::size_t capacity = static_cast<std::size_t>(st.st_size) + 1;
+    std::unique_ptr<char[]> buffer(new char[capacity]);
+    size = 0;
+    for (;;) {
+        if (size + 1 == capacity) {
+            // The file grew while being read.
+            std::unique_ptr<char[]> bigger(new char[capacity * 2]);
+            std::memcpy(bigger.get(), buffer.get(), size);
+            buffer = std::move(bigger);
+            capacity *= 2;
+        }
+        const ssize_t n = ::read(fd, buffer.get() + size, capacity - 1 - size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            ThrowReadError(path, err);
+        }
+        if (n == 0)
+            break;
+        size += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    buffer[size] = '\0';
+    return buffer;
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw FileError("Cannot open file '" + path + "': " + std::strerror(errno));
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    std::size_t size = 0;
+    const std::unique_ptr<char[]> buffer = ReadWholeFileBuffer(path, size);
+    return std::string(buffer.get(), size);
+}
+
+PathKind KindOfPath(const std::string& path) {
+    if (path.empty())
+        return PathKind::Missing;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return PathKind::Missing;
+    if (::stat(path.c_str(), &st) != 0)
+        return PathKind::Other; // a link to nothing
+    return S_ISREG(st.st_mode) ? PathKind::RegularFile : PathKind::Other;
 }
 
 bool FileExists(const std::string& path) {

@@ -1,13 +1,10 @@
 #include "output/gsd_file.h"
 
-#include "common/file_io.h"
 #include "common/hex_text.h"
 #include "common/maker.h"
 #include "common/parse_int.h"
 #include "gateway/document_names.h"
-#include "gateway/frame_records.h"
-#include "output/project_documents.h"
-#include "xml/xml_document.h"
+#include "gateway/project_documents.h"
 
 namespace gw {
 
@@ -266,40 +263,40 @@ std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
     return q;
 }
 
-void ReadList(const std::string& path, FrameListKind kind, std::int64_t& modules,
-              std::int64_t& bytes, std::vector<std::int32_t>& dimensions) {
-    const std::vector<FrameRecord> records = ReadFrameRecords(path, kind);
-    std::size_t n = 0;
-    for (const FrameRecord& r : records) {
-        ++n;
-        const std::int32_t d =
-            ParseIntText(RequiredAttribute(r.Dimension, frames::kDimension, n, path));
+void CountList(const FrameListDocument& doc, std::int64_t& modules, std::int64_t& bytes,
+               std::vector<std::int32_t>& dimensions) {
+    doc.ThrowIfFailed();
+    ThrowFirst(GeneratorFindings(doc, false));
+    dimensions.reserve(doc.records.size());
+    for (const FrameRecord& r : doc.records) {
+        const std::int32_t d = ParseIntText(*r.Dimension);
         dimensions.push_back(d);
         bytes += d;
     }
-    modules = static_cast<std::int64_t>(records.size());
+    modules = static_cast<std::int64_t>(doc.records.size());
 }
 
 } // namespace
 
-GsdCounts ComputeGsdCounts(const std::string& projectDir) {
+GsdCounts ComputeGsdCounts(const ProjectDocuments& docs) {
     GsdCounts c;
-    const std::string pargenPath = PargenFilePath(projectDir);
-    if (FileExists(pargenPath)) {
-        const XmlDocument doc = XmlDocument::LoadFile(pargenPath);
-        const auto text = ChildText(doc.Root(), pargen::kProfiFrames);
+    docs.parameters.ThrowIfFailed();
+    if (docs.parameters.state == DocumentState::Read) {
+        const auto& text = docs.parameters.Text(pargen::kProfiFrames);
         // Only 1 asks for one module per frame; anything else packs the bytes.
         c.ProfiFrames = text && ParseIntTextOr(*text, 0) == 1 ? 1 : 0;
     }
-    ReadList(FrameFilePath(projectDir, FrameListKind::Receive), FrameListKind::Receive,
-             c.InputModules, c.InputBytes, c.ReceiveDimensions);
-    ReadList(FrameFilePath(projectDir, FrameListKind::Send), FrameListKind::Send, c.OutputModules,
-             c.OutputBytes, c.SendDimensions);
+    CountList(docs.receive, c.InputModules, c.InputBytes, c.ReceiveDimensions);
+    CountList(docs.send, c.OutputModules, c.OutputBytes, c.SendDimensions);
     if (c.ProfiFrames == 0) {
         c.InputModules = CeilDiv(c.InputBytes, kModuleBytes);
         c.OutputModules = CeilDiv(c.OutputBytes, kModuleBytes);
     }
     return c;
+}
+
+GsdCounts ComputeGsdCounts(const std::string& projectDir) {
+    return ComputeGsdCounts(ReadProjectDocuments(projectDir));
 }
 
 void WriteGsdText(const GsdCounts& c, OutputSink& out) {
@@ -308,7 +305,7 @@ void WriteGsdText(const GsdCounts& c, OutputSink& out) {
     w.Line(";" + std::string(25, '*') + " Gateway CAN  to ProfiBus Slave " + std::string(27, '*'));
     w.Line(B(Z()));
     w.Line(B());
-    w.Line(B(" Vendor:   Velmora"));
+    w.Line(B(std::string(" Vendor:   ") + maker::kName));
     for (const std::string& contact : ContactLines())
         w.Line(B(contact));
     w.Line(B());

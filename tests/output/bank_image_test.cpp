@@ -50,16 +50,6 @@ protected:
     gwtest::TempDir dir;
 };
 
-TEST(BankImageGolden, MatchesExpectedBytes) {
-    for (const char* name : {"bank_worked_example", "bank_no_documents", "bank_pargen_only"}) {
-        SCOPED_TRACE(name);
-        const std::string folder = gwtest::DataPath(std::string("output/") + name);
-        const BankImage image = BuildBankImage(folder);
-        EXPECT_EQ(image.Bytes, gwtest::ReadFile(folder + "/expected.bin"));
-        EXPECT_EQ(image.BankLength(), image.Bytes.size());
-    }
-}
-
 TEST_F(BankProject, OffsetsAndTotalsWrapModulo256) {
     // 40 frames of 8 bytes: 320 bytes, so frame 33 starts at 256 = 0 and the total is 64.
     Receive(Rows(40, 8));

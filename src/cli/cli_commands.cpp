@@ -176,13 +176,8 @@ int Check(const Arguments& a, std::ostream& out, std::ostream& err) {
         add(EditorFindings(docs.List(kind), width));
         add(GeneratorFindings(docs.List(kind), true));
     }
-    try {
-        BuildBankImage(docs);
-    } catch (const BankImageTooLarge& e) {
-        add({{files::kBankFile, 0, 0, e.what()}});
-    } catch (const std::exception&) {
-        // Reported above, with the document it comes from.
-    }
+    if (const std::size_t size = BankImageSize(docs); size > kBankImageCapacity)
+        add({{files::kBankFile, 0, 0, BankImageTooLarge(size, kBankImageCapacity).what()}});
 
     // Two checks may find the same thing; the user hears of it once.
     std::unordered_set<std::string> printed;

@@ -16,7 +16,7 @@ namespace gw {
 namespace {
 
 // The text of a row attribute that must be there.
-std::string RequiredAttribute(const std::optional<std::string_view>& value, const char* name,
+std::string RequiredAttribute(const StoredText& value, const char* name,
                               int rowNumber) {
     if (!value)
         throw ConversionError("Could not convert attribute '" + std::string(name) + "' of row " +

@@ -37,14 +37,33 @@ struct DocumentRead {
     std::exception_ptr error;
 };
 
-// One frame as stored: each attribute's text, or nullopt when it is absent.
-// The texts point into the parsed document the list keeps.
+// An attribute's text as stored, or absent. It points into the parsed document
+// its list keeps: one pointer, so a list of 100 000 frames stays small.
+class StoredText {
+public:
+    StoredText() = default;
+    explicit StoredText(const char* text) : text_(text) {}
+
+    explicit operator bool() const { return text_ != nullptr; }
+    std::string_view operator*() const { return text_; }
+    std::string_view value_or(std::string_view absent) const { return text_ ? text_ : absent; }
+    std::optional<std::string_view> Optional() const {
+        return text_ ? std::optional<std::string_view>(text_) : std::nullopt;
+    }
+    bool operator==(std::nullopt_t) const { return !text_; }
+    bool operator==(std::string_view text) const { return text_ && text == text_; }
+
+private:
+    const char* text_ = nullptr;
+};
+
+// One frame as stored: each attribute's text, or absent.
 struct FrameRecord {
-    std::optional<std::string_view> CobId;
-    std::optional<std::string_view> Dimension;
-    std::optional<std::string_view> Swap;
-    std::optional<std::string_view> Delete;
-    std::optional<std::string_view> Mnemonic;
+    StoredText CobId;
+    StoredText Dimension;
+    StoredText Swap;
+    StoredText Delete;
+    StoredText Mnemonic;
 };
 
 // sdo.xml or pdo.xml: every child node of the list element is one frame, in

@@ -94,9 +94,18 @@ Findings BankImageFindings(const ProjectDocuments& docs) {
     return found;
 }
 
+std::size_t BankImageSize(const ProjectDocuments& docs) {
+    return kBankHeaderSize + kReceiveRecordSize * docs.receive.records.size() +
+           kSendRecordSize * docs.send.records.size() +
+           (docs.parameters.state == DocumentState::Read ? kParameterBlockSize : 0);
+}
+
 BankImage BuildBankImage(const ProjectDocuments& docs) {
     ThrowIfUnusable(docs);
+    if (const std::size_t size = BankImageSize(docs); size > kBankImageCapacity)
+        throw BankImageTooLarge(size, kBankImageCapacity);
     std::string out;
+    out.reserve(BankImageSize(docs));
     PutLong(out, kBankHeaderSize);
     PutLong(out, 0); // send records, set below
     PutLong(out, 0); // parameter block, set below
@@ -106,8 +115,6 @@ BankImage BuildBankImage(const ProjectDocuments& docs) {
     SetLong(out, 8, static_cast<std::uint32_t>(out.size()));
     if (docs.parameters.state == DocumentState::Read)
         PutParameters(out, docs.parameters, receive, send);
-    if (out.size() > kBankImageCapacity)
-        throw BankImageTooLarge(out.size(), kBankImageCapacity);
     return BankImage{std::move(out)};
 }
 

@@ -37,6 +37,9 @@ struct BankImage {
 BankImage BuildBankImage(const ProjectDocuments& docs);
 BankImage BuildBankImage(const std::string& projectDir);
 
+// The length of the image the documents give, known before it is built.
+std::size_t BankImageSize(const ProjectDocuments& docs);
+
 // Everything that stops BuildBankImage, in the order it reads the documents.
 Findings BankImageFindings(const ProjectDocuments& docs);
 

@@ -7,8 +7,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(gw::kApplicationTitle);
     QApplication::setApplicationDisplayName(gw::kApplicationTitle);
-    gw::CreateAllWindows(QCoreApplication::applicationDirPath().toStdString());
-    gw::FBrinvaleFirmWare->show();
+    gw::StartWindows(QCoreApplication::applicationDirPath().toStdString());
     const int rc = QApplication::exec();
     gw::DestroyAllWindows();
     return rc;

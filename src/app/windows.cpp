@@ -11,10 +11,17 @@
 #include "gateway/Upargen.h"
 #include "update/UBootSer.h"
 
+#include <QEvent>
+#include <QTimer>
+
 namespace gw {
 
-void CreateAllWindows(const std::string& exeDir) {
-    FBrinvaleFirmWare = new TFBrinvaleFirmWare(exeDir);
+namespace {
+
+// The windows after the main window, in their order; they belong to it.
+void CreateOtherWindows() {
+    if (Fsaveproj)
+        return;
     QWidget* owner = FBrinvaleFirmWare;
     Fsaveproj = new TFsaveproj(owner);
     FHelp = new TFHelp(owner);
@@ -25,6 +32,35 @@ void CreateAllWindows(const std::string& exeDir) {
     FSetPdo = new TFSetPdo(owner);
     FBootSer = new TFBootSer(owner);
     FSwap = new TFSwap(owner);
+}
+
+// Creates the other windows once the main window's first paint is done.
+class AfterFirstPaint : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, watched, [] { CreateOtherWindows(); });
+            deleteLater();
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void CreateAllWindows(const std::string& exeDir) {
+    FBrinvaleFirmWare = new TFBrinvaleFirmWare(exeDir);
+    CreateOtherWindows();
+}
+
+void StartWindows(const std::string& exeDir) {
+    FBrinvaleFirmWare = new TFBrinvaleFirmWare(exeDir);
+    FBrinvaleFirmWare->installEventFilter(new AfterFirstPaint(FBrinvaleFirmWare));
+    FBrinvaleFirmWare->show();
 }
 
 void DestroyAllWindows() {

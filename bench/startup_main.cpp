@@ -1,0 +1,14 @@
+// The program's own start-up, as main.cpp runs it, ending once the main window
+// is painted.
+#include "app/UBrinvaleFirmWare.h"
+#include "app/windows.h"
+#include "startup_probe.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(gw::kApplicationTitle);
+    QApplication::setApplicationDisplayName(gw::kApplicationTitle);
+    gw::StartWindows(QCoreApplication::applicationDirPath().toStdString());
+    gwbench::QuitAfterPaint probe(gw::FBrinvaleFirmWare);
+    return QApplication::exec();
+}

@@ -5,11 +5,11 @@
 // thread's CPU time are both reported: on a shared machine the wall time of a
 // run is mostly the time it waited for a core.
 #include "cli/cli_commands.h"
+#include "median.h"
 #include "xml/xml_document.h"
 
 #include <pugixml.hpp>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -46,12 +46,9 @@ struct Times {
     }
 };
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
+
+using gwbench::Median;
 
 int main(int argc, char** argv) {
     const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;

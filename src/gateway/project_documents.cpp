@@ -105,6 +105,14 @@ std::optional<std::int32_t> CheckInteger(const FrameListDocument& doc, const Sto
     return value;
 }
 
+// A missing document has nothing to check; one that could not be read has
+// its failure as its one finding.
+bool NothingToCheck(const DocumentRead& doc, Findings& out) {
+    if (doc.state == DocumentState::Failed)
+        out.push_back(*doc.failure);
+    return doc.state != DocumentState::Read;
+}
+
 } // namespace
 
 void DocumentRead::ThrowIfFailed() const {
@@ -173,11 +181,7 @@ std::string MissingElementMessage(const PargenDocument& doc, const char* element
 
 Findings GeneratorFindings(const FrameListDocument& doc, bool needCobId) {
     Findings out;
-    if (doc.state == DocumentState::Failed) {
-        out.push_back(*doc.failure);
-        return out;
-    }
-    if (doc.state == DocumentState::Missing)
+    if (NothingToCheck(doc, out))
         return out;
     if (!doc.hasList) {
         out.push_back({doc.name, 0, 0, MissingListMessage(doc)});
@@ -202,11 +206,7 @@ Findings GeneratorFindings(const FrameListDocument& doc, bool needCobId) {
 
 Findings ParameterBlockFindings(const PargenDocument& doc) {
     Findings out;
-    if (doc.state == DocumentState::Failed) {
-        out.push_back(*doc.failure);
-        return out;
-    }
-    if (doc.state == DocumentState::Missing)
+    if (NothingToCheck(doc, out))
         return out;
     for (std::size_t i = 0; i < std::size(pargen::kElements); ++i) {
         const std::optional<std::string>& text = doc.texts[i];

@@ -41,7 +41,14 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
 TFBrinvaleFirmWare::TFBrinvaleFirmWare(const std::string& exeDir, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName("FBrinvaleFirmWare");
+    // A tool window does not count for Qt's last-window-closed rule; closing
+    // this one must end the program all the same.
+    setAttribute(Qt::WA_QuitOnClose, true);
     ApplyHouseLook(this);
+    // The main window's captions and labels are dark grey, not black.
+    QPalette text = palette();
+    text.setColor(QPalette::ButtonText, kText);
+    setPalette(text);
     SetFixedClientSize(this, 565, 302);
 
     New = MakeButton(this, "New", "New project", 80, 36, 145, 26);
@@ -133,7 +140,16 @@ void TFBrinvaleFirmWare::NewaClick() {
 
 void TFBrinvaleFirmWare::OpenaClick() {
     std::string dir = Project.ProjectDir;
-    BrowseForFolder(this, kOpenProjectTitle, Project.ProjectsDir, dir);
+    if (BrowseForFolder(this, kOpenProjectTitle, Project.ProjectsDir, dir)) {
+        // Only PROJECTS and the folders inside it are projects; the editors must
+        // never write into any other folder.
+        std::optional<std::string> inside = ProjectDirOfChoice(Project.ProjectsDir, dir);
+        if (!inside) {
+            CurrentPrompts().Message(this, kMsgProjectNotValid);
+            return;
+        }
+        dir = *inside;
+    }
     Project.ProjectDir = dir;
     Project.ProjectName = ProjectNameFromDir(Project.ProjectsDir, Project.ProjectDir);
     ShowCaption();

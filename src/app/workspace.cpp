@@ -2,6 +2,7 @@
 
 #include "common/file_io.h"
 #include "common/ini_file.h"
+#include "common/path_inside.h"
 #include "common/project_files.h"
 
 #include <filesystem>
@@ -77,22 +78,33 @@ std::string ProjectNameFromDir(const std::string& projectsDir, const std::string
     return projectDir.substr(projectsDir.size());
 }
 
-namespace {
-
-// A name that is a plain folder name: no separator, not "." or "..", not a drive.
-bool IsPlainFolderName(const std::string& name) {
-    if (name == "." || name == "..")
-        return false;
-    if (name.find_first_of("/\\") != std::string::npos)
-        return false;
-#ifdef _WIN32
-    if (name.find(':') != std::string::npos)
-        return false;
-#endif
-    return !std::filesystem::path(name).is_absolute();
+std::optional<std::string> ProjectDirOfChoice(const std::string& projectsDir,
+                                              const std::string& chosen) {
+    if (!PathIsInside(projectsDir, chosen) || !FolderExists(chosen))
+        return std::nullopt;
+    const std::filesystem::path root = std::filesystem::canonical(projectsDir);
+    const std::filesystem::path below = std::filesystem::canonical(chosen).lexically_relative(root);
+    std::string dir = projectsDir;
+    for (const std::filesystem::path& part : below)
+        if (part != ".")
+            dir += kSep + part.string();
+    return dir;
 }
 
-} // namespace
+bool ProjectNameAcceptable(const std::string& name) {
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    if (name.find_first_not_of(' ') == std::string::npos)
+        return false;
+    // Separators would leave PROJECTS; the others are refused by the installers'
+    // file system or break the quoted folder on the updater's command line.
+    if (name.find_first_of("/\\\"<>|?*:") != std::string::npos)
+        return false;
+    for (unsigned char c : name)
+        if (c < 0x20 || c == 0x7F)
+            return false;
+    return true;
+}
 
 NewProjectResult CreateProjectFolder(const std::string& parentDir, const std::string& name) {
     NewProjectResult r;
@@ -101,7 +113,7 @@ NewProjectResult CreateProjectFolder(const std::string& parentDir, const std::st
         r.messages.push_back(kMsgDestinationNotValid);
         ok = false;
     }
-    if (name.empty() || !IsPlainFolderName(name)) {
+    if (!ProjectNameAcceptable(name)) {
         r.messages.push_back(kMsgNameNotValid);
         ok = false;
     }

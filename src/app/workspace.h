@@ -3,6 +3,7 @@
 // that remembers the last project, and the paths of the current project's
 // documents. Plain functions over a ProjectPaths value, so they test on a
 // temporary folder.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,19 +45,30 @@ void SaveWorkspaceSettings(const ProjectPaths& p);
 // behind the PROJECTS folder ("/Pump"; empty for PROJECTS itself).
 std::string ProjectNameFromDir(const std::string& projectsDir, const std::string& projectDir);
 
+// The folder Open project makes current for a folder chosen in the picker:
+// PROJECTS as held followed by the chosen folder's components below it.
+// nullopt when the choice is not a folder, or not PROJECTS or inside it
+// (PathIsInside).
+std::optional<std::string> ProjectDirOfChoice(const std::string& projectsDir,
+                                              const std::string& chosen);
+
 // The messages of the new-project dialog.
 inline constexpr const char* kMsgDestinationNotValid = "directory destination not valid";
 inline constexpr const char* kMsgNameNotValid = "Name project not valid";
 inline constexpr const char* kMsgNameExists =
     "Name project not valid because directory already exists";
 
+// A name New project may create under PROJECTS: not empty, not "." or "..",
+// not blanks only, without a separator, any of " < > | ? * : or a control character.
+bool ProjectNameAcceptable(const std::string& name);
+
 struct NewProjectResult {
     bool created = false;
     std::vector<std::string> messages; // shown in order, each in a message box
 };
 
-// Creates parentDir/name and its bin folder. Refuses an empty name or parent, a
-// name that exists, and a name that would leave the parent folder.
+// Creates parentDir/name and its bin folder. Refuses an empty parent, a name
+// that is not acceptable, and a name that exists.
 NewProjectResult CreateProjectFolder(const std::string& parentDir, const std::string& name);
 
 // Makes a created project current.

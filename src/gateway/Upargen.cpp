@@ -87,7 +87,7 @@ TFpargen::TFpargen(QWidget* parent)
 
 void TFpargen::FormShow() {
     // A document that cannot be read leaves the values shown last.
-    ShowFields(LoadPargenFields(Project.PargenPath));
+    unread_.Load(Project.PargenPath, [this] { ShowFields(LoadPargenFields(Project.PargenPath)); });
 }
 
 PargenFields TFpargen::Fields() const {
@@ -124,7 +124,7 @@ bool TFpargen::ValidateInputs() {
 }
 
 void TFpargen::BitBtn1Click() {
-    if (!ValidateInputs())
+    if (!ValidateInputs() || !unread_.MayReplace(this))
         return;
     SavePargen(Project.PargenPath, Fields());
     done(QDialog::Accepted);

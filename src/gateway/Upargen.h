@@ -4,6 +4,7 @@
 #include "gateway/pargen.h"
 
 #include "ui/modal_window.h"
+#include "ui/unread_document.h"
 
 class QCheckBox;
 class QComboBox;
@@ -47,6 +48,9 @@ public:
     QCheckBox* CB_GDS;
     QPushButton* bitbtn1;
     QPushButton* bitbtn2;
+
+private:
+    UnreadDocumentGuard unread_;
 };
 
 extern TFpargen* Fpargen;

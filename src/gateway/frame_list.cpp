@@ -6,6 +6,7 @@
 #include "common/parse_int.h"
 #include "gateway/project_documents.h"
 #include "xml/xml_document.h"
+#include "xml/xml_text.h"
 
 #include <pugixml.hpp>
 
@@ -174,6 +175,20 @@ std::optional<std::string> FirstFrameRowError(FrameListKind kind, const FrameGri
     if (found.empty())
         return std::nullopt;
     return found.front().message;
+}
+
+std::optional<std::string> FirstUnfitFrameText(const FrameGrid& grid) {
+    const std::vector<std::string> titles = FrameColumnTitles(grid.Kind());
+    for (int row = 1; row <= MaxFrameRows; ++row) {
+        if (grid.Cell(grid.Columns().cobId, row).empty())
+            break;
+        for (int c = 1; c < grid.ColumnCount(); ++c)
+            if (auto unfit = FindUnfitXmlChar(grid.Cell(c, row)))
+                return "Error row " + std::to_string(row) + "!! " +
+                       titles[static_cast<std::size_t>(c)] + ": " + DescribeUnfitXmlChar(*unfit) +
+                       " cannot be stored in an XML document. ";
+    }
+    return std::nullopt;
 }
 
 std::vector<FrameEntry> FramesToSave(const FrameGrid& grid) {

@@ -106,6 +106,11 @@ Findings CheckFrameRows(FrameListKind kind, const FrameGrid& grid, CobIdWidth wi
 std::optional<std::string> FirstFrameRowError(FrameListKind kind, const FrameGrid& grid,
                                               CobIdWidth width);
 
+// The message OK shows for the first cell of the frames a save keeps whose
+// text an XML document cannot hold (a control character typed or pasted into
+// a Mnemonic), naming its row and column; nullopt when every text is fit.
+std::optional<std::string> FirstUnfitFrameText(const FrameGrid& grid);
+
 // The frames a save keeps: the rows before the first empty Cob-ID cell.
 std::vector<FrameEntry> FramesToSave(const FrameGrid& grid);
 

@@ -54,11 +54,12 @@ FrameEditorWindow::FrameEditorWindow(FrameListKind kind, const Look& look, Sourc
 }
 
 void FrameEditorWindow::FormShow() {
-    ShowFrameDocument(kind_, sources_.pargenPath(), sources_.listPath(), sga, this, width_);
+    ShowFrameDocument(kind_, sources_.pargenPath(), sources_.listPath(), sga, this, width_,
+                      listGuard_);
 }
 
 void FrameEditorWindow::OkClick() {
-    if (!ValidateFrameRows(kind_, sga, width_, this))
+    if (!ValidateFrameRows(kind_, sga, width_, this) || !listGuard_.MayReplace(this))
         return;
     SaveFrameDocument(kind_, TableToGrid(kind_, sga), sources_.listPath());
     done(QDialog::Accepted);

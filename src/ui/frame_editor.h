@@ -61,6 +61,7 @@ private:
     FrameListKind kind_;
     Sources sources_;
     CobIdWidth width_ = CobIdWidth::Bits11;
+    UnreadDocumentGuard listGuard_;
 };
 
 } // namespace gw

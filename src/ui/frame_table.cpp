@@ -96,7 +96,7 @@ FrameGrid TableToGrid(FrameListKind kind, const QTableWidget* table) {
 
 void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
                        const std::string& listPath, QTableWidget* table, QWidget* parent,
-                       CobIdWidth& width) {
+                       CobIdWidth& width, UnreadDocumentGuard& listGuard) {
     std::exception_ptr failure;
     width = CobIdWidth::Bits11;
     try {
@@ -107,7 +107,7 @@ void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
     FrameGrid grid(kind);
     FrameLoadResult loaded;
     try {
-        loaded = LoadFrameDocument(kind, listPath, grid);
+        listGuard.Load(listPath, [&] { loaded = LoadFrameDocument(kind, listPath, grid); });
     } catch (...) {
         if (!failure)
             failure = std::current_exception();
@@ -124,7 +124,11 @@ void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
 
 bool ValidateFrameRows(FrameListKind kind, const QTableWidget* table, CobIdWidth width,
                        QWidget* parent) {
-    if (auto error = FirstFrameRowError(kind, TableToGrid(kind, table), width)) {
+    const FrameGrid grid = TableToGrid(kind, table);
+    std::optional<std::string> error = FirstFrameRowError(kind, grid, width);
+    if (!error)
+        error = FirstUnfitFrameText(grid);
+    if (error) {
         CurrentPrompts().Error(parent, QString::fromStdString(*error));
         return false;
     }

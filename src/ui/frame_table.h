@@ -2,6 +2,7 @@
 // The table widget of the two frame editors: a fixed grid of titles and 30
 // frame rows, copied to and from the core's FrameGrid.
 #include "gateway/frame_list.h"
+#include "ui/unread_document.h"
 
 #include <QColor>
 #include <QStyledItemDelegate>
@@ -40,11 +41,13 @@ FrameGrid TableToGrid(FrameListKind kind, const QTableWidget* table);
 // leaves the 11-bit width; a failing list still shows what was read before the
 // failure. The first error goes on to the caller's error boundary, after
 // `width` is set; a list longer than the table is announced in a message box.
+// The list is read through `listGuard`, so OK knows when it was not read.
 void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
                        const std::string& listPath, QTableWidget* table, QWidget* parent,
-                       CobIdWidth& width);
+                       CobIdWidth& width, UnreadDocumentGuard& listGuard);
 
-// OK's check: the first row error in an error box; true when the rows may be saved.
+// OK's check: the first row error, else the first text a document cannot hold,
+// in an error box; true when the rows may be saved.
 bool ValidateFrameRows(FrameListKind kind, const QTableWidget* table, CobIdWidth width,
                        QWidget* parent);
 

@@ -1,5 +1,7 @@
 #include "ui/prompts.h"
 
+#include "ui/folder_picker.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -46,21 +48,10 @@ public:
     }
     std::optional<QString> Folder(QWidget* parent, const QString& title, const QString& root,
                                   const QString& preselect) override {
-        QFileDialog dlg(parent, title, preselect.isEmpty() ? root : preselect);
-        dlg.setFileMode(QFileDialog::Directory);
-        dlg.setOption(QFileDialog::ShowDirsOnly, true);
-        // Qt's own dialog, so the tree can be kept inside the root.
-        dlg.setOption(QFileDialog::DontUseNativeDialog, true);
-        if (!root.isEmpty()) {
-            QObject::connect(&dlg, &QFileDialog::directoryEntered, &dlg,
-                             [&dlg, root](const QString& dir) {
-                                 if (!dir.startsWith(root))
-                                     dlg.setDirectory(root);
-                             });
-        }
-        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+        FolderPicker picker(parent, title, root, preselect);
+        if (picker.exec() != QDialog::Accepted)
             return std::nullopt;
-        return dlg.selectedFiles().first();
+        return picker.ChosenFolder();
     }
 };
 

@@ -5,6 +5,7 @@
 #include "common/file_io.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
+#include "ui/clickable_label.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -114,6 +115,18 @@ TEST_F(MainWindowTest, LayoutAndCaptions) {
     FBrinvaleFirmWare->hide();
 }
 
+TEST_F(MainWindowTest, CaptionsAndLabelsAreDarkGrey) {
+    Start();
+    const QColor text(51, 51, 51);
+    auto* w = FBrinvaleFirmWare;
+    for (QPushButton* b : {w->New, w->open, w->btn_Prm_Gen, w->btn_Sdo, w->Btn_SetPDO, w->btn_Gds,
+                           w->CreateBin, w->LbButton1}) {
+        SCOPED_TRACE(b->objectName().toStdString());
+        EXPECT_EQ(b->palette().color(QPalette::ButtonText), text);
+    }
+    EXPECT_EQ(w->Label1->palette().color(QPalette::WindowText), text);
+}
+
 TEST_F(MainWindowTest, NewProjectMakesItCurrent) {
     Start();
     NewProject("Pump");
@@ -138,6 +151,8 @@ TEST_F(MainWindowTest, NewProjectRefusedKeepsTheCurrentProject) {
         {"Pump", {"Name project not valid because directory already exists"}},
         {"../Out", {"Name project not valid"}},
         {"a/b", {"Name project not valid"}},
+        {"Pump?", {"Name project not valid"}},
+        {"   ", {"Name project not valid"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -193,6 +208,26 @@ TEST_F(MainWindowTest, OpenProjectCancelled) {
     FBrinvaleFirmWare->open->click();
     EXPECT_EQ(Project.ProjectDir, exe / "PROJECTS");
     EXPECT_EQ(Project.ProjectName, "");
+}
+
+TEST_F(MainWindowTest, OpenProjectOutsideProjectsIsRefused) {
+    namespace fs = std::filesystem;
+    fs::create_directories(exe / "PROJECTS/Pump");
+    fs::create_directories(exe / "PROJECTS-old/Pump");
+    fs::create_directory_symlink(exe / "PROJECTS-old", exe / "PROJECTS/Old");
+    Start("Pump");
+    for (const std::string& chosen :
+         {exe / "PROJECTS-old", exe / "PROJECTS-old/Pump", exe / "PROJECTS/Old", exe.Path()}) {
+        SCOPED_TRACE(chosen);
+        prompts.Clear();
+        prompts.AnswerFile(QString::fromStdString(chosen));
+        FBrinvaleFirmWare->open->click();
+        EXPECT_EQ(prompts.Messages(), QStringList{"Project not valid"});
+        EXPECT_EQ(Project.ProjectDir, exe / "PROJECTS/Pump");
+        EXPECT_EQ(Project.ProjectName, "/Pump");
+        EXPECT_EQ(Project.SdoPath, exe / "PROJECTS/Pump/sdo.xml");
+        EXPECT_EQ(Caption(), kPrefix + "/Pump");
+    }
 }
 
 TEST_F(MainWindowTest, EveryStepRefusesWithoutAProject) {

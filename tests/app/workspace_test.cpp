@@ -1,7 +1,10 @@
 #include "app/workspace.h"
 #include "common/file_io.h"
 #include "common/ini_file.h"
+#include "common/path_inside.h"
 #include "support/temp_dir.h"
+
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -81,6 +84,56 @@ TEST(ProjectNameFromDir, IsThePartBehindTheProjectsFolder) {
     EXPECT_EQ(ProjectNameFromDir("/x/PROJECTS", ""), "");
 }
 
+TEST(PathIsInside, WholeComponentsOfWhatThePathsLeadTo) {
+    TempDir dir;
+    namespace fs = std::filesystem;
+    const std::string root = dir / "PROJECTS";
+    fs::create_directories(root + "/Pump/bin");
+    fs::create_directories(dir / "PROJECTS-old/Pump");
+    fs::create_directories(dir / "Elsewhere");
+    fs::create_directory_symlink(dir / "Elsewhere", root + "/LinkOut");
+    fs::create_directory_symlink(root + "/Pump", root + "/LinkIn");
+    fs::create_directory_symlink(root, dir / "LinkToProjects");
+
+    const struct {
+        std::string path;
+        bool inside;
+    } cases[] = {
+        {root, true},
+        {root + "/", true},
+        {root + "/Pump", true},
+        {root + "/Pump/bin", true},
+        {root + "/Pump/../Pump", true},
+        {root + "/LinkIn", true},
+        {dir / "LinkToProjects/Pump", true},
+        {dir / "PROJECTS-old", false},
+        {dir / "PROJECTS-old/Pump", false},
+        {root + "/..", false},
+        {root + "/Pump/../..", false},
+        {root + "/LinkOut", false},
+        {dir / "Elsewhere", false},
+        {dir.Path(), false},
+        {"/", false},
+        {root + "/Gone", false},
+        {"", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PathIsInside(root, c.path), c.inside) << c.path;
+    // The root may itself be reached through a link; a missing root holds nothing.
+    EXPECT_TRUE(PathIsInside(dir / "LinkToProjects", root + "/Pump"));
+    EXPECT_FALSE(PathIsInside(dir / "Gone", dir / "Gone"));
+
+    // Open project keeps PROJECTS as held and adds the names below it.
+    EXPECT_EQ(ProjectDirOfChoice(root, root), root);
+    EXPECT_EQ(ProjectDirOfChoice(root, dir / "LinkToProjects/Pump/"), root + "/Pump");
+    EXPECT_EQ(ProjectDirOfChoice(root, root + "/LinkIn"), root + "/Pump");
+    EXPECT_EQ(ProjectDirOfChoice(root, root + "/Pump/bin"), root + "/Pump/bin");
+    EXPECT_EQ(ProjectDirOfChoice(root, dir / "PROJECTS-old/Pump"), std::nullopt);
+    EXPECT_EQ(ProjectDirOfChoice(root, root + "/LinkOut"), std::nullopt);
+    WriteFile(root + "/Pump/sdo.xml", "");
+    EXPECT_EQ(ProjectDirOfChoice(root, root + "/Pump/sdo.xml"), std::nullopt);
+}
+
 TEST(CreateProjectFolder, CreatesTheFolderAndItsBinFolder) {
     TempDir exe;
     CreateFolderPath(exe / "PROJECTS");
@@ -126,6 +179,39 @@ TEST(CreateProjectFolder, RefusesWithItsMessages) {
     EXPECT_FALSE(FolderExists(exe / "Escape"));
     EXPECT_FALSE(FolderExists(exe / "Abs"));
     EXPECT_FALSE(FolderExists(exe / "PROJECTS/a"));
+}
+
+TEST(ProjectNameAcceptable, RefusesWhatAFolderNameOrTheUpdaterCannotHold) {
+    for (const char* name : {"Pump", " Pump ", "a.b", "..a", "Pump-2 #1", "P\xC3\xBCmpe"})
+        EXPECT_TRUE(ProjectNameAcceptable(name)) << name;
+    const std::string refused[] = {
+        "",
+        ".",
+        "..",
+        " ",
+        "   ",
+        "a/b",
+        "a\\b",
+        "Pump\"x",
+        "<Pump",
+        "Pump>",
+        "a|b",
+        "Pump?",
+        "Pump*",
+        "C:Pump",
+        "a\tb",
+        "a\nb",
+        "a\x7F",
+        "a\x01",
+        std::string("a\0b", 3),
+    };
+    TempDir exe;
+    for (const std::string& name : refused) {
+        EXPECT_FALSE(ProjectNameAcceptable(name)) << "'" << name << "'";
+        EXPECT_EQ(CreateProjectFolder(exe.Path(), name).messages,
+                  std::vector<std::string>{kMsgNameNotValid});
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(exe.Path()));
 }
 
 TEST(CreateProjectFolder, RefusedCreationIsReported) {

@@ -8,8 +8,11 @@
 #include "ui/frame_table.h"
 #include "ui/guard.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -208,6 +211,68 @@ TEST_F(FrameEditors, LoadFailuresShowTheTextAndWhatWasRead) {
     OkReceive();
     EXPECT_EQ(prompts.Errors(),
               QStringList{"Error row 1!! CANOpen Cob-Id must be between 0x000 and 0x7FF. "});
+}
+
+TEST_F(FrameEditors, OkAsksBeforeReplacingAListThatCouldNotBeRead) {
+    // Row 2 lacks its Mnemonic: row 3 is not shown, and OK would drop it.
+    const std::string rowLacksMnemonic = "<Profibus_to_Receive_CAN><Receive_Frames>"
+                                         "<row Cob_Id=\"1\" Dimension=\"8\" Mnemonic=\"a\"/>"
+                                         "<row Cob_Id=\"2\" Dimension=\"8\"/>"
+                                         "<row Cob_Id=\"3\" Dimension=\"8\" Mnemonic=\"c\"/>"
+                                         "</Receive_Frames></Profibus_to_Receive_CAN>";
+    const std::string notWellFormed = "<Profibus_to_Receive_CAN><Receive_Frames><row";
+    for (const std::string& broken : {rowLacksMnemonic, notWellFormed}) {
+        SCOPED_TRACE(broken);
+        WriteFile(sdo, broken);
+        ShowReceive();
+        ASSERT_EQ(prompts.Errors().size(), 1);
+        ExpectOkAsksBeforeReplacing(sdo, broken, FSetVar, [this] { OkReceive(); });
+        prompts.Clear();
+        FSetVar->setResult(0);
+    }
+
+    // A pargen.xml that cannot be read is no reason to ask about the list, which was read.
+    WriteFile(pargen, "<Par_Gen>");
+    WriteFile(pdo, "<Profibus_to_Send_CAN><Send_Frames/></Profibus_to_Send_CAN>");
+    ShowSend();
+    prompts.Clear();
+    OkSend();
+    EXPECT_TRUE(prompts.All().empty());
+    EXPECT_EQ(FSetPdo->result(), QDialog::Accepted);
+}
+
+TEST_F(FrameEditors, OkRefusesTextADocumentCannotHold) {
+    WriteFile(sdo, "<keep/>");
+    FSetVar->show();
+    ShowReceive();
+    QTableWidget* g = FSetVar->sga;
+    Type(g, 1, {"1", "8", "0x00"});
+    Type(g, 2, {"2", "8", "0x00"});
+    // A control character pasted into row 2's Mnemonic through the cell editor.
+    QApplication::clipboard()->setText("valve\x01");
+    g->setFocus();
+    g->setCurrentCell(1, 5);
+    QTest::keyClick(g, Qt::Key_F2);
+    auto* editor = g->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QApplication::processEvents(); // the cell takes the editor's text in a queued call
+    ASSERT_EQ(Cell(g, 5, 2), "valve\x01");
+    OkReceive();
+    EXPECT_EQ(prompts.Errors(), QStringList{"Error row 2!! Mnemonic: character 6 (U+0001) cannot "
+                                            "be stored in an XML document. "});
+    EXPECT_EQ(ReadFile(sdo), "<keep/>");
+    EXPECT_NE(FSetVar->result(), QDialog::Accepted);
+
+    // A tab is text like any other: saved, and read back as it was.
+    prompts.Clear();
+    gw::SetFrameCellText(g, 5, 2, "valve\tB");
+    OkReceive();
+    EXPECT_TRUE(prompts.All().empty());
+    ShowReceive();
+    EXPECT_EQ(Cell(g, 5, 2), "valve\tB");
+    FSetVar->hide();
 }
 
 TEST_F(FrameEditors, LongerListShowsThirtyRowsWithANoticeAndOkKeepsThem) {

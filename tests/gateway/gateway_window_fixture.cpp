@@ -18,6 +18,26 @@ void GatewayWindowTest::SetUp() {
     gw::SetProjectPaths(gw::Project);
 }
 
+void GatewayWindowTest::ExpectOkAsksBeforeReplacing(const std::string& path,
+                                                    const std::string& broken, QDialog* window,
+                                                    const std::function<void()>& pressOk) {
+    const QString question =
+        QString::fromStdString(path) + " could not be read. Replace it with what is shown?";
+    prompts.Clear();
+    prompts.AnswerQuestion(false);
+    pressOk();
+    EXPECT_EQ(prompts.Texts(), QStringList{question});
+    EXPECT_EQ(ReadFile(path), broken);
+    EXPECT_NE(window->result(), QDialog::Accepted);
+
+    prompts.Clear();
+    prompts.AnswerQuestion(true);
+    pressOk();
+    EXPECT_EQ(prompts.Texts(), QStringList{question});
+    EXPECT_EQ(window->result(), QDialog::Accepted);
+    EXPECT_NE(ReadFile(path), broken);
+}
+
 QString InNextModal(const std::function<void()>& trigger,
                     const std::function<void(QWidget*)>& action) {
     QString opened;

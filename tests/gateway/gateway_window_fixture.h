@@ -6,6 +6,7 @@
 #include "support/temp_dir.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QTimer>
 #include <QWidget>
 
@@ -20,6 +21,11 @@ protected:
     static void SetUpTestSuite();
 
     void SetUp() override;
+
+    // OK on `window`, whose document at `path` (holding `broken`) could not be
+    // read: it asks first; No keeps the file and the window, Yes replaces the file.
+    void ExpectOkAsksBeforeReplacing(const std::string& path, const std::string& broken,
+                                     QDialog* window, const std::function<void()>& pressOk);
 
     TempDir dir;
     ScriptedPrompts prompts;

@@ -118,6 +118,20 @@ TEST_F(PargenWindow, DocumentNotWellFormedKeepsTheValuesShownLast) {
     EXPECT_EQ(Fpargen->E_Pro_ID->text(), "77");
 }
 
+TEST_F(PargenWindow, OkAsksBeforeReplacingADocumentThatCouldNotBeRead) {
+    const std::string broken = "<Par_Gen><Profi_ID>5</Profi_ID>";
+    WriteFile(pargen, broken);
+    gw::Guarded(Fpargen, [] { Fpargen->FormShow(); });
+    ExpectOkAsksBeforeReplacing(pargen, broken, Fpargen, [this] { PressOk(); });
+    EXPECT_NE(ReadFile(pargen).find("<Profi_ID>1</Profi_ID>"), std::string::npos);
+
+    // Read without fault on the next show: OK writes without asking.
+    prompts.Clear();
+    Fpargen->FormShow();
+    PressOk();
+    EXPECT_TRUE(prompts.All().empty());
+}
+
 TEST_F(PargenWindow, FolderThatHasGoneGivesTheSystemTextAndStaysOpen) {
     gw::Project.PargenPath = dir / "gone/pargen.xml";
     PressOk();

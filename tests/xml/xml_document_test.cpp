@@ -1,6 +1,7 @@
 #include "common/errors.h"
 #include "support/temp_dir.h"
 #include "xml/xml_document.h"
+#include "xml/xml_text.h"
 
 #include <gtest/gtest.h>
 
@@ -81,6 +82,41 @@ TEST(XmlDocument, FailedSaveKeepsThePreviousFile) {
     XmlDocument d;
     d.ResetWithRoot("a");
     EXPECT_THROW(d.SaveFile(dir / "no/such/folder/a.xml"), FileError);
+}
+
+TEST(FindUnfitXmlChar, OnlyWhatXml10CanHold) {
+    const struct {
+        std::string text;
+        std::optional<std::size_t> position;
+        std::uint32_t code;
+    } cases[] = {
+        {"", std::nullopt, 0},
+        {"pump & <valve> \"1\"", std::nullopt, 0},
+        {"tab\tcr\rlf\n", std::nullopt, 0},
+        {"\xC2\xB0 \xE2\x82\xAC \xF0\x9F\x98\x80 \xEF\xBF\xBD", std::nullopt, 0},
+        {"ab\x01", 3, 0x01},
+        {std::string("\0", 1), 1, 0x00},
+        {"a\x1F", 2, 0x1F},
+        {"\xC2\xB0\x0B", 2, 0x0B}, // counted in characters, not bytes
+        {"x\xEF\xBF\xBE", 2, 0xFFFE},
+        {"x\xEF\xBF\xBF", 2, 0xFFFF},
+        {"x\xFF", 2, 0xFF},         // not UTF-8
+        {"x\xC0\x80", 2, 0xC0},     // overlong NUL
+        {"x\xED\xA0\x80", 2, 0xED}, // a surrogate
+        {"x\xE2\x82", 2, 0xE2},     // cut short
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto unfit = gw::FindUnfitXmlChar(c.text);
+        ASSERT_EQ(unfit.has_value(), c.position.has_value());
+        if (unfit) {
+            EXPECT_EQ(unfit->position, *c.position);
+            EXPECT_EQ(unfit->code, c.code);
+        }
+    }
+    EXPECT_EQ(gw::DescribeUnfitXmlChar(*gw::FindUnfitXmlChar("ab\x01")), "character 3 (U+0001)");
+    EXPECT_EQ(gw::DescribeUnfitXmlChar(*gw::FindUnfitXmlChar("\xFF")),
+              "character 1 (byte 0xFF, not UTF-8)");
 }
 
 } // namespace

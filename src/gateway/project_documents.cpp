@@ -148,11 +148,6 @@ FrameListDocument ReadFrameListDocument(FrameListKind kind, const std::string& p
         const pugi::xml_node list = xml->Root().child(frames::ListName(kind));
         doc.hasList = !list.empty();
         // Comments and text count as frames too: every reader agrees on the number.
-        // Counted first: one allocation for a list of any length.
-        std::size_t count = 0;
-        for (pugi::xml_node node = list.first_child(); node; node = node.next_sibling())
-            ++count;
-        doc.records.reserve(count);
         for (pugi::xml_node node = list.first_child(); node; node = node.next_sibling())
             doc.records.push_back(RecordOf(node));
         doc.xml = xml;

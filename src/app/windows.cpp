@@ -4,11 +4,13 @@
 #include "app/Unewp.h"
 #include "extras/SELstringhe.h"
 #include "extras/UAbout.h"
+#include "extras/UXML.h"
 #include "extras/Uhelp.h"
 #include "gateway/USetPdo.h"
 #include "gateway/USetVar.h"
 #include "gateway/USwap.h"
 #include "gateway/Upargen.h"
+#include "update/ModifyFileSx.h"
 #include "update/UBootSer.h"
 
 #include <QEvent>
@@ -27,7 +29,9 @@ void CreateOtherWindows() {
     FHelp = new TFHelp(owner);
     FAbout = new TFAbout(owner);
     FSELstringhe = new TFSELstringhe(owner);
+    FModifyFileSx = new TFModifyFileSx(owner);
     Fpargen = new TFpargen(owner);
+    FXML = new TFXML(owner);
     FSetVar = new TFSetVar(owner);
     FSetPdo = new TFSetPdo(owner);
     FBootSer = new TFBootSer(owner);
@@ -53,12 +57,16 @@ protected:
 } // namespace
 
 void CreateAllWindows(const std::string& exeDir) {
-    FBrinvaleFirmWare = new TFBrinvaleFirmWare(exeDir);
+    CreateAllWindows(FoldersBesideExecutable(exeDir));
+}
+
+void CreateAllWindows(const AppFolders& folders) {
+    FBrinvaleFirmWare = new TFBrinvaleFirmWare(folders);
     CreateOtherWindows();
 }
 
-void StartWindows(const std::string& exeDir) {
-    FBrinvaleFirmWare = new TFBrinvaleFirmWare(exeDir);
+void StartWindows(const AppFolders& folders) {
+    FBrinvaleFirmWare = new TFBrinvaleFirmWare(folders);
     FBrinvaleFirmWare->installEventFilter(new AfterFirstPaint(FBrinvaleFirmWare));
     FBrinvaleFirmWare->show();
 }
@@ -71,7 +79,9 @@ void DestroyAllWindows() {
     FHelp = nullptr;
     FAbout = nullptr;
     FSELstringhe = nullptr;
+    FModifyFileSx = nullptr;
     Fpargen = nullptr;
+    FXML = nullptr;
     FSetVar = nullptr;
     FSetPdo = nullptr;
     FBootSer = nullptr;

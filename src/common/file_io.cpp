@@ -42,11 +42,11 @@ fs::path WriteTarget(const std::string& path) {
     ThrowWriteError(path, ELOOP);
 }
 
-// Removes the temporary file and reports the failure of `path`.
-[[noreturn]] void Abandon(const std::string& temp, const std::string& path, int err) {
-    ::unlink(temp.c_str());
-    ThrowWriteError(path, err);
-}
+// Large enough that a line-by-line writer of a big file makes few system
+// calls; the buffer grows to it only as pieces come.
+constexpr std::size_t kWriteBufferSize = 1 << 20;
+// Pieces this big are not worth copying into the buffer first.
+constexpr std::size_t kDirectWriteSize = 1 << 16;
 
 } // namespace
 
@@ -55,53 +55,101 @@ const FileWriteCalls& SystemFileWriteCalls() {
     return calls;
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes, const FileWriteCalls& calls) {
+AtomicFileWriter::AtomicFileWriter(const std::string& path, const FileWriteCalls& calls)
+    : path_(path), calls_(calls) {
     const fs::path target = WriteTarget(path);
+    target_ = target.string();
     struct stat old {};
-    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    const bool replacing = ::stat(target_.c_str(), &old) == 0;
     if (replacing && S_ISREG(old.st_mode) && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         throw FileError("Cannot write file '" + path + "': the file is read-only");
     if (replacing && S_ISDIR(old.st_mode))
         ThrowWriteError(path, EISDIR);
 
     const fs::path folder = target.parent_path();
-    std::string temp = (folder.empty() ? fs::path(".") : folder).string() + "/." +
-                       target.filename().string() + ".XXXXXX";
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        ThrowWriteError(path, errno);
+    temp_ = (folder.empty() ? fs::path(".") : folder).string() + "/." + target.filename().string() +
+            ".XXXXXX";
+    fd_ = ::mkstemp(temp_.data());
+    if (fd_ < 0)
+        ThrowWriteError(path_, errno);
     // mkstemp creates 0600: keep the bits (and, where allowed, the owner) of
-    // the file replaced, a new document is as readable as any other file.
-    ::fchmod(fd, replacing ? (old.st_mode & 07777) : 0644);
+    // the file replaced; a new document is as readable as any other file.
+    ::fchmod(fd_, replacing ? (old.st_mode & 07777) : 0644);
     if (replacing && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
-        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        if (::fchown(fd_, old.st_uid, old.st_gid) != 0) {
             // Only root may give a file away; anyone else keeps it as their own.
         }
     }
+}
 
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
+AtomicFileWriter::~AtomicFileWriter() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(temp_.c_str());
+    }
+}
+
+void AtomicFileWriter::Fail(int err) {
+    calls_.close(fd_);
+    ::unlink(temp_.c_str());
+    fd_ = -1;
+    ThrowWriteError(path_, err);
+}
+
+void AtomicFileWriter::WriteAll(const char* p, std::size_t left) {
     while (left > 0) {
-        const ssize_t n = calls.write(fd, p, left);
+        const ssize_t n = calls_.write(fd_, p, left);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            const int err = n < 0 ? errno : ENOSPC;
-            calls.close(fd);
-            Abandon(temp, path, err);
-        }
+        if (n <= 0)
+            Fail(n < 0 ? errno : ENOSPC);
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (calls.fsync(fd) != 0) {
-        const int err = errno;
-        calls.close(fd);
-        Abandon(temp, path, err);
+}
+
+void AtomicFileWriter::Flush() {
+    WriteAll(buffer_.data(), buffer_.size());
+    buffer_.clear();
+}
+
+void AtomicFileWriter::Write(std::string_view bytes) {
+    if (fd_ < 0)
+        ThrowWriteError(path_, EBADF);
+    if (bytes.size() >= kDirectWriteSize) {
+        Flush();
+        WriteAll(bytes.data(), bytes.size()); // a big piece goes out as it is
+        return;
     }
-    if (calls.close(fd) != 0)
-        Abandon(temp, path, errno);
-    if (calls.rename(temp.c_str(), target.c_str()) != 0)
-        Abandon(temp, path, errno);
+    if (buffer_.size() + bytes.size() > kWriteBufferSize)
+        Flush();
+    buffer_.append(bytes);
+}
+
+void AtomicFileWriter::Commit(bool durable) {
+    if (fd_ < 0)
+        ThrowWriteError(path_, EBADF);
+    Flush();
+    if (durable && calls_.fsync(fd_) != 0)
+        Fail(errno);
+    const int fd = fd_;
+    fd_ = -1;
+    if (calls_.close(fd) != 0) {
+        const int err = errno;
+        ::unlink(temp_.c_str());
+        ThrowWriteError(path_, err);
+    }
+    if (calls_.rename(temp_.c_str(), target_.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp_.c_str());
+        ThrowWriteError(path_, err);
+    }
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes, const FileWriteCalls& calls) {
+    AtomicFileWriter writer(path, calls);
+    writer.Write(bytes);
+    writer.Commit();
 }
 
 std::unique_ptr<char[]> ReadWholeFileBuffer(const std::string& path, std::size_t& size) {

@@ -19,11 +19,40 @@ struct FileWriteCalls {
 };
 const FileWriteCalls& SystemFileWriteCalls();
 
-// Replaces `path` with `bytes` through a temporary file in the same folder, so a
-// failed write never leaves a half-written file where a good one stood. A
-// symbolic link is written through to its target; the replaced file keeps its
-// permission bits (a new one gets 0644). A read-only target is refused. Throws
-// FileError naming the file and the reason; the old file is then untouched.
+// Writes a file in pieces through a temporary file in the same folder; Commit
+// renames it over the target. Destroyed without Commit, it removes the
+// temporary file and the target stays as it was, so a failed write never
+// leaves a half-written file where a good one stood. A symbolic link is written
+// through to its target; the replaced file keeps its permission bits (a new
+// one gets 0644). A read-only target is refused. Errors throw FileError naming
+// the file and the reason; the old file is then untouched.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(const std::string& path,
+                              const FileWriteCalls& calls = SystemFileWriteCalls());
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    void Write(std::string_view bytes);
+    // `durable` syncs the data to the disk before the rename; a scratch file
+    // that is deleted again soon need not pay for that.
+    void Commit(bool durable = true);
+
+private:
+    void Flush();
+    void WriteAll(const char* p, std::size_t size);
+    [[noreturn]] void Fail(int err);
+
+    std::string path_;   // as the caller named it, for messages
+    std::string target_; // the file replaced: links followed
+    std::string temp_;
+    int fd_ = -1;
+    std::string buffer_;
+    FileWriteCalls calls_;
+};
+
+// Replaces `path` with `bytes` at once, as AtomicFileWriter does.
 void WriteFileAtomic(const std::string& path, std::string_view bytes,
                      const FileWriteCalls& calls = SystemFileWriteCalls());
 

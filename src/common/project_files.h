@@ -1,16 +1,11 @@
 #pragma once
-// Every document and folder of a project, and the folders beside the program,
-// named once. Editors, generators, the command-line companion and the workspace
-// build their paths from here.
+// Every document and folder of a project, named once. Editors, generators, the command-line
+// companion and the workspace build their paths from here.
 #include <string>
 
 namespace gw {
 
 namespace files {
-
-// The folders beside the program (or in the data folder).
-inline constexpr const char* kMasterFolder = "MASTER";
-inline constexpr const char* kProjectsFolder = "PROJECTS";
 
 // A project folder's documents.
 inline constexpr const char* kPargen = "pargen.xml";       // communication parameters

@@ -177,17 +177,25 @@ std::optional<std::string> FirstFrameRowError(FrameListKind kind, const FrameGri
     return found.front().message;
 }
 
-std::optional<std::string> FirstUnfitFrameText(const FrameGrid& grid) {
+std::optional<Finding> FirstUnfitFrameCell(const FrameGrid& grid) {
     const std::vector<std::string> titles = FrameColumnTitles(grid.Kind());
     for (int row = 1; row <= MaxFrameRows; ++row) {
         if (grid.Cell(grid.Columns().cobId, row).empty())
             break;
         for (int c = 1; c < grid.ColumnCount(); ++c)
             if (auto unfit = FindUnfitXmlChar(grid.Cell(c, row)))
-                return "Error row " + std::to_string(row) + "!! " +
-                       titles[static_cast<std::size_t>(c)] + ": " + DescribeUnfitXmlChar(*unfit) +
-                       " cannot be stored in an XML document. ";
+                return Finding{frames::FileName(grid.Kind()), row, c,
+                               "Error row " + std::to_string(row) + "!! " +
+                                   titles[static_cast<std::size_t>(c)] + ": " +
+                                   DescribeUnfitXmlChar(*unfit) +
+                                   " cannot be stored in an XML document. "};
     }
+    return std::nullopt;
+}
+
+std::optional<std::string> FirstUnfitFrameText(const FrameGrid& grid) {
+    if (auto unfit = FirstUnfitFrameCell(grid))
+        return unfit->message;
     return std::nullopt;
 }
 

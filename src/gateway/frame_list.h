@@ -110,6 +110,8 @@ std::optional<std::string> FirstFrameRowError(FrameListKind kind, const FrameGri
 // text an XML document cannot hold (a control character typed or pasted into
 // a Mnemonic), naming its row and column; nullopt when every text is fit.
 std::optional<std::string> FirstUnfitFrameText(const FrameGrid& grid);
+// The same with the cell it names.
+std::optional<Finding> FirstUnfitFrameCell(const FrameGrid& grid);
 
 // The frames a save keeps: the rows before the first empty Cob-ID cell.
 std::vector<FrameEntry> FramesToSave(const FrameGrid& grid);

@@ -48,6 +48,7 @@ FrameEditorWindow::FrameEditorWindow(FrameListKind kind, const Look& look, Sourc
     cancelButton_ = StripButton(Panel1, look.cancelName, "Cancel", 105, 89);
     LbButton1 = StripButton(Panel1, "LbButton1", "Create SWAP", 202, 105);
 
+    SetOkButton(okButton_);
     OnClick(okButton_, this, &FrameEditorWindow::OkClick);
     OnClick(cancelButton_, this, &FrameEditorWindow::CancelClick);
     OnClick(LbButton1, this, &FrameEditorWindow::CreateSwapClick);

@@ -1,5 +1,6 @@
 #include "ui/frame_table.h"
 
+#include "ui/grid_keys.h"
 #include "ui/look.h"
 #include "ui/prompts.h"
 
@@ -42,8 +43,6 @@ void SetupFrameTable(QTableWidget* table, FrameListKind kind,
     table->verticalHeader()->setDefaultSectionSize(rowHeight);
     table->verticalHeader()->setMinimumSectionSize(rowHeight);
 
-    table->setSelectionMode(QAbstractItemView::SingleSelection);
-    table->setSelectionBehavior(QAbstractItemView::SelectItems);
     table->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                            QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
 
@@ -68,6 +67,7 @@ void SetupFrameTable(QTableWidget* table, FrameListKind kind,
         table->setItemDelegateForColumn(del, new DeleteCheckDelegate(table));
     GridToTable(titles, table);
     table->setCurrentCell(0, 1);
+    GridKeys::Attach(table, QString("the list holds %1 frames").arg(MaxFrameRows));
 }
 
 QString FrameCellText(const QTableWidget* table, int column, int row) {
@@ -115,6 +115,7 @@ void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
     // What was read before a failure stays in view.
     GridToTable(grid, table);
     table->setCurrentCell(0, 1);
+    GridKeys::ForgetHistory(table);
     if (failure)
         std::rethrow_exception(failure);
     if (loaded.framesInDocument > MaxFrameRows)
@@ -122,17 +123,19 @@ void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
             parent, QString::fromStdString(TooManyFramesMessage(kind, loaded.framesInDocument)));
 }
 
-bool ValidateFrameRows(FrameListKind kind, const QTableWidget* table, CobIdWidth width,
-                       QWidget* parent) {
+bool ValidateFrameRows(FrameListKind kind, QTableWidget* table, CobIdWidth width, QWidget* parent) {
     const FrameGrid grid = TableToGrid(kind, table);
-    std::optional<std::string> error = FirstFrameRowError(kind, grid, width);
-    if (!error)
-        error = FirstUnfitFrameText(grid);
-    if (error) {
-        CurrentPrompts().Error(parent, QString::fromStdString(*error));
-        return false;
-    }
-    return true;
+    const Findings errors = CheckFrameRows(kind, grid, width);
+    std::optional<Finding> refused;
+    if (!errors.empty())
+        refused = errors.front();
+    else
+        refused = FirstUnfitFrameCell(grid);
+    if (!refused)
+        return true;
+    CurrentPrompts().Error(parent, QString::fromStdString(refused->message));
+    SelectRefusedCell(table, refused->row - 1, refused->column);
+    return false;
 }
 
 void DeleteCheckDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -24,7 +24,8 @@ struct FrameColumnLook {
 };
 
 // 30 frame rows under a title header; column 0 holds the row number and is
-// not editable. Grid row r (1 to 30) is table row r - 1.
+// not editable. Grid row r (1 to 30) is table row r - 1. The table gets the
+// spreadsheet keys of GridKeys.
 void SetupFrameTable(QTableWidget* table, FrameListKind kind,
                      const std::vector<FrameColumnLook>& columns, int rowHeight);
 
@@ -47,9 +48,8 @@ void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
                        CobIdWidth& width, UnreadDocumentGuard& listGuard);
 
 // OK's check: the first row error, else the first text a document cannot hold,
-// in an error box; true when the rows may be saved.
-bool ValidateFrameRows(FrameListKind kind, const QTableWidget* table, CobIdWidth width,
-                       QWidget* parent);
+// in an error box, then its cell selected; true when the rows may be saved.
+bool ValidateFrameRows(FrameListKind kind, QTableWidget* table, CobIdWidth width, QWidget* parent);
 
 // The Delete column: a centred check box standing for "Y" (checked) and any
 // other text (unchecked); a click sets the other value.

@@ -3,7 +3,13 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
+#include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace gw {
 
@@ -28,12 +34,103 @@ void SetFixedClientSize(QWidget* window, int width, int height) {
     window->setFixedSize(width, height);
 }
 
+QRect PlacedGeometry(QSize client, QMargins frame, const QRect& available) {
+    QRect outer(QPoint(0, 0), client.grownBy(frame));
+    if (outer.width() <= available.width() && outer.height() <= available.height()) {
+        outer.moveCenter(available.center());
+    } else {
+        outer.setWidth(std::min(outer.width(), available.width()));
+        outer.setHeight(std::min(outer.height(), available.height()));
+        outer.moveTopLeft(available.topLeft());
+    }
+    return outer.marginsRemoved(frame);
+}
+
+namespace {
+
+// The window manager's frame: known once the window has been shown; before
+// that a title bar of the usual height is assumed, so that a window placed at
+// the top of the area never has its title bar above it.
+QMargins FrameOf(const QWidget* window) {
+    if (window->windowFlags().testFlag(Qt::FramelessWindowHint))
+        return {};
+    if (const QWindow* handle = window->windowHandle(); handle && !handle->frameMargins().isNull())
+        return handle->frameMargins();
+    const int title = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+    return {4, std::max(title, 24) + 4, 4, 4};
+}
+
+} // namespace
+
+namespace {
+
+constexpr const char* kScrollName = "ScrollToFit";
+
+// The controls of a window laid out by position, moved into a scrolling area
+// so that the window can be smaller than they need; nullptr for a window with
+// a layout of its own (it shrinks by itself).
+QScrollArea* ScrollingArea(QWidget* window) {
+    if (auto* area = window->findChild<QScrollArea*>(kScrollName, Qt::FindDirectChildrenOnly))
+        return area;
+    if (window->layout())
+        return nullptr;
+    auto* content = new QWidget;
+    content->setFixedSize(window->size());
+    for (QObject* child : window->children()) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (!w || w->isWindow())
+            continue;
+        const bool shown = !w->isHidden();
+        const QRect at = w->geometry();
+        w->setParent(content);
+        w->setGeometry(at);
+        w->setVisible(shown);
+    }
+    auto* area = new QScrollArea(window);
+    area->setObjectName(kScrollName);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(content);
+    area->viewport()->setAutoFillBackground(false);
+    content->setAutoFillBackground(false);
+    auto* layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(area);
+    window->setMinimumSize(0, 0);
+    window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    area->show();
+    return area;
+}
+
+} // namespace
+
+void PlaceInArea(QWidget* window, const QRect& available) {
+    const QMargins frame = FrameOf(window);
+    auto* area = window->findChild<QScrollArea*>(kScrollName, Qt::FindDirectChildrenOnly);
+    QRect client = PlacedGeometry(area ? area->widget()->size() : window->size(), frame, available);
+    window->resize(client.size()); // bounded below by the window's minimum size
+    if (!area && window->size() != client.size())
+        area = ScrollingArea(window);
+    if (area) {
+        // The controls' own size where there is room, and room for the scroll
+        // bar of a direction that must scroll.
+        QSize need = area->widget()->size();
+        const int bar = area->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, area);
+        if (PlacedGeometry(need, frame, available).height() < need.height())
+            need.rwidth() += bar;
+        if (PlacedGeometry(need, frame, available).width() < need.width())
+            need.rheight() += bar;
+        client = PlacedGeometry(need, frame, available);
+        window->resize(client.size());
+    }
+    window->move(client.topLeft() - QPoint(frame.left(), frame.top()));
+}
+
 void CentreOnScreen(QWidget* window) {
-    QScreen* s = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const QWidget* owner = window->parentWidget() ? window->parentWidget()->window() : window;
+    QScreen* s = owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
     if (!s)
         return;
-    QRect r = s->availableGeometry();
-    window->move(r.center() - QPoint(window->width() / 2, window->height() / 2));
+    PlaceInArea(window, s->availableGeometry());
 }
 
 } // namespace gw

@@ -1,7 +1,10 @@
 #pragma once
-// A window shown modally from another: centred on the screen when shown, and its
-// FormShow (what it loads each time it opens) run inside the error boundary.
+// A window shown modally from another: placed within the screen's available
+// area when shown (centred when it fits), and its FormShow (what it loads each
+// time it opens) run inside the error boundary.
 #include <QDialog>
+
+class QAbstractButton;
 
 namespace gw {
 
@@ -15,6 +18,11 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+
+    // Ctrl+Enter (and Ctrl+Return) presses `ok` from anywhere in the window.
+    // A cell still being typed in is committed first, as a click on the button
+    // would do.
+    void SetOkButton(QAbstractButton* ok);
 };
 
 } // namespace gw

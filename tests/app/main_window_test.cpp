@@ -270,7 +270,7 @@ namespace {
 // before the user can reach them.
 TEST(ProgramStart, OtherWindowsFollowTheMainWindowsFirstPaint) {
     TempDir exe;
-    StartWindows(exe.Path());
+    StartWindows(FoldersBesideExecutable(exe.Path()));
     ASSERT_NE(FBrinvaleFirmWare, nullptr);
     EXPECT_TRUE(FBrinvaleFirmWare->isVisible());
     EXPECT_EQ(Fsaveproj, nullptr);

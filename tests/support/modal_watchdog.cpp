@@ -13,7 +13,7 @@ std::chrono::milliseconds ModalWatchdog::Limit() {
     if (const char* s = std::getenv("GW_TEST_MODAL_SECONDS"))
         if (const int seconds = std::atoi(s); seconds > 0)
             return std::chrono::seconds(seconds);
-    return std::chrono::seconds(3);
+    return std::chrono::seconds(5);
 }
 
 ModalWatchdog::ModalWatchdog(std::chrono::milliseconds limit) : limit_(limit) {

@@ -33,6 +33,7 @@ void SetProjectPaths(ProjectPaths& p) {
     p.EmcyWordPath = doc(files::kEmcyWord);
     p.RpdoDefPath = doc(files::kRpdoDef);
     p.SdoPdoPath = doc(files::kSdoPdo);
+    p.SdoAccessPath = doc(files::kSdoAccess);
 }
 
 std::string SettingsFilePath(const ProjectPaths& p) {

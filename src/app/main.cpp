@@ -23,9 +23,8 @@ int main(int argc, char** argv) {
     // an installed copy finds its icon in the icon theme (a build has none).
     QApplication::setDesktopFileName("example.velmora.sw40931");
     QApplication::setWindowIcon(QIcon::fromTheme("example.velmora.sw40931"));
-    gw::CreateAllWindows(gw::LocateAppFolders(gw::RunningExecutableDir(argv[0]), options.dataDir,
-                                              gw::UserEnvironment::FromProcess()));
-    gw::FBrinvaleFirmWare->show();
+    gw::StartWindows(gw::LocateAppFolders(gw::RunningExecutableDir(argv[0]), options.dataDir,
+                                          gw::UserEnvironment::FromProcess()));
     const int rc = QApplication::exec();
     gw::DestroyAllWindows();
     return rc;

@@ -18,14 +18,17 @@
 #include "update/ModifyFileSx.h"
 #include "update/UBootSer.h"
 
+#include <QEvent>
+#include <QTimer>
+
 namespace gw {
 
-void CreateAllWindows(const std::string& exeDir) {
-    CreateAllWindows(FoldersBesideExecutable(exeDir));
-}
+namespace {
 
-void CreateAllWindows(const AppFolders& folders) {
-    FBrinvaleFirmWare = new TFBrinvaleFirmWare(folders);
+// The windows after the main window, in their order; they belong to it.
+void CreateOtherWindows() {
+    if (Fsaveproj)
+        return;
     QWidget* owner = FBrinvaleFirmWare;
     Fsaveproj = new TFsaveproj(owner);
     FHelp = new TFHelp(owner);
@@ -43,6 +46,39 @@ void CreateAllWindows(const AppFolders& folders) {
     FSetPdo = new TFSetPdo(owner);
     FBootSer = new TFBootSer(owner);
     FSwap = new TFSwap(owner);
+}
+
+// Creates the other windows once the main window's first paint is done.
+class AfterFirstPaint : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, watched, [] { CreateOtherWindows(); });
+            deleteLater();
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void CreateAllWindows(const std::string& exeDir) {
+    CreateAllWindows(FoldersBesideExecutable(exeDir));
+}
+
+void CreateAllWindows(const AppFolders& folders) {
+    FBrinvaleFirmWare = new TFBrinvaleFirmWare(folders);
+    CreateOtherWindows();
+}
+
+void StartWindows(const AppFolders& folders) {
+    FBrinvaleFirmWare = new TFBrinvaleFirmWare(folders);
+    FBrinvaleFirmWare->installEventFilter(new AfterFirstPaint(FBrinvaleFirmWare));
+    FBrinvaleFirmWare->show();
 }
 
 void DestroyAllWindows() {

@@ -3,6 +3,7 @@
 #include "common/file_io.h"
 #include "common/ini_file.h"
 #include "common/path_inside.h"
+#include "common/project_files.h"
 
 #include <filesystem>
 
@@ -25,14 +26,14 @@ std::string FolderOfName(const std::string& projectsDir, const std::string& name
 
 void SetProjectPaths(ProjectPaths& p) {
     auto doc = [&](const char* file) { return p.ProjectDir + kSep + file; };
-    p.PargenPath = doc("pargen.xml");
-    p.SdoPath = doc("sdo.xml");
-    p.PdoPath = doc("pdo.xml");
-    p.EmcyDefPath = doc("emcydef.xml");
-    p.EmcyWordPath = doc("emcyword.xml");
-    p.RpdoDefPath = doc("rpdodef.xml");
-    p.SdoPdoPath = doc("sdopdo.xml");
-    p.SdoAccessPath = doc("sdoaccess.xml");
+    p.PargenPath = doc(files::kPargen);
+    p.SdoPath = doc(files::kSdo);
+    p.PdoPath = doc(files::kPdo);
+    p.EmcyDefPath = doc(files::kEmcyDef);
+    p.EmcyWordPath = doc(files::kEmcyWord);
+    p.RpdoDefPath = doc(files::kRpdoDef);
+    p.SdoPdoPath = doc(files::kSdoPdo);
+    p.SdoAccessPath = doc(files::kSdoAccess);
 }
 
 std::string SettingsFilePath(const ProjectPaths& p) {
@@ -139,7 +140,7 @@ NewProjectResult CreateProjectFolder(const std::string& parentDir, const std::st
         return r;
     }
     // A missing bin folder only shows later, when the image cannot be written.
-    CreateFolderPath(folder + "/bin");
+    CreateFolderPath(BinFolderPath(folder));
     r.created = true;
     return r;
 }

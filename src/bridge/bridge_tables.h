@@ -4,6 +4,7 @@
 // editor's Import followed by OK, its Export and its show would do.
 #include "bridge/csv_export.h"
 #include "bridge/sheet_import.h"
+#include "common/findings.h"
 
 #include <span>
 #include <string>
@@ -12,13 +13,9 @@
 
 namespace gw {
 
-// What a check found: where, and the message.
-struct BridgeFinding {
-    std::string document;
-    int row = 0; // the document's entry, from 1; 0 for the whole document
-    int column = 0;
-    std::string message;
-};
+// What a check found: where, and the message (the row is the document's
+// entry, from 1; 0 for the whole document).
+using BridgeFinding = Finding;
 
 struct BridgeTable {
     const char* name;         // on the command line

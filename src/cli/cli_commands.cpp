@@ -7,17 +7,19 @@
 #include "cli/cli_firmware.h"
 #include "cli/cli_xml_tree.h"
 #include "common/file_io.h"
+#include "common/project_files.h"
 #include "common/version.h"
 #include "gateway/frame_list.h"
 #include "gateway/pargen.h"
+#include "gateway/project_documents.h"
 #include "output/bank_dump.h"
 #include "output/bank_image.h"
 #include "output/gsd_file.h"
-#include "output/project_documents.h"
 
 #include <exception>
 #include <optional>
 #include <ostream>
+#include <unordered_set>
 
 namespace gw::cli {
 
@@ -69,10 +71,11 @@ const char* const kCheckUsage =
     "only the first: the communication parameters' ranges (pargen.xml), and the\n"
     "receive and send frames (sdo.xml, pdo.xml) with the identifier width of the\n"
     "project. Then it reports what would stop the configuration image or the GSD\n"
-    "file. Errors go to standard error, one per line, behind the document's name;\n"
-    "the exit status is 1 when there is any. An unreadable pargen.xml is reported\n"
-    "and the frames are then checked for 11-bit identifiers. The bridge tables'\n"
-    "documents are read as their editors read them.\n";
+    "file. Every error goes to standard error once, as DOCUMENT:ROW: message (the\n"
+    "row left out where the error concerns the whole document); the exit status\n"
+    "is 1 when there is any. An unreadable pargen.xml is reported and the frames\n"
+    "are then checked for 11-bit identifiers. The bridge tables' documents are\n"
+    "read as their editors read them.\n";
 
 const char* const kDumpUsage =
     "Usage: sw40931-cli dump-bank FILE\n"
@@ -194,80 +197,65 @@ int Gsd(const Arguments& a, std::ostream& out, std::ostream&) {
     return kExitOk;
 }
 
-// Every message once, behind the name of the document it concerns.
-class Findings {
-public:
-    void Add(const std::string& document, const std::string& message) {
-        for (const std::string& m : messages_)
-            if (m == message)
-                return;
-        messages_.push_back(message);
-        lines_.push_back(document + ": " + message);
+// The editors' checks of one frame list: what loading it into an editor
+// reports, then OK's checks of the rows it shows.
+Findings EditorFindings(const FrameListDocument& list, CobIdWidth width) {
+    Findings found;
+    FrameGrid grid(list.kind);
+    try {
+        const FrameLoadResult r = FillFrameGrid(list, grid);
+        if (r.framesInDocument > MaxFrameRows)
+            found.push_back({list.name, 0, 0, TooManyFramesMessage(list.kind, r.framesInDocument)});
+    } catch (const std::exception& e) {
+        found.push_back({list.name, 0, 0, e.what()});
     }
-    const std::vector<std::string>& Lines() const { return lines_; }
-
-private:
-    std::vector<std::string> messages_;
-    std::vector<std::string> lines_;
-};
+    // The rows read before a failed load are checked too, as the editor would on OK.
+    const Findings rows = CheckFrameRows(list.kind, grid, width);
+    found.insert(found.end(), rows.begin(), rows.end());
+    return found;
+}
 
 int Check(const Arguments& a, std::ostream& out, std::ostream& err) {
     const std::string dir = ProjectFolder(a);
-    Findings findings;
+    const ProjectDocuments docs = ReadProjectDocuments(dir);
 
-    const std::string pargenPath = PargenFilePath(dir);
+    // Each document's findings together: the editor's, then what the
+    // configuration image needs beyond them (it needs all the GSD file does).
+    Findings found;
+    auto add = [&found](const Findings& more) {
+        found.insert(found.end(), more.begin(), more.end());
+    };
     CobIdWidth width = CobIdWidth::Bits11;
-    try {
-        const PargenFields f = LoadPargenFields(pargenPath);
-        for (const std::string& m : CheckPargenFields(f.sendTime, f.timeOut, f.profiId))
-            findings.Add(kPargenFile, m);
-        width = ReadCobIdWidth(pargenPath);
-    } catch (const std::exception& e) {
-        findings.Add(kPargenFile, e.what());
+    if (docs.parameters.state == DocumentState::Failed) {
+        add({*docs.parameters.failure});
+    } else {
+        const PargenFields f = PargenFieldsOf(docs.parameters);
+        add(CheckPargenFields(f.sendTime, f.timeOut, f.profiId));
+        add(ParameterBlockFindings(docs.parameters));
+        width = CobIdWidthOf(docs.parameters);
     }
-
-    int frameCount[2] = {0, 0};
     for (const FrameListKind kind : {FrameListKind::Receive, FrameListKind::Send}) {
-        const char* file = frames::FileName(kind);
-        FrameGrid grid(kind);
-        try {
-            const FrameLoadResult r = LoadFrameDocument(kind, FrameFilePath(dir, kind), grid);
-            frameCount[kind == FrameListKind::Receive ? 0 : 1] = r.framesInDocument;
-            if (r.framesInDocument > MaxFrameRows)
-                findings.Add(file, TooManyFramesMessage(kind, r.framesInDocument));
-        } catch (const std::exception& e) {
-            findings.Add(file, e.what());
-        }
-        // The rows read before a failed load are checked too, as the editor would on OK.
-        for (const std::string& m : CheckFrameRows(kind, grid, width))
-            findings.Add(file, m);
+        add(EditorFindings(docs.List(kind), width));
+        add(GeneratorFindings(docs.List(kind), true));
     }
+    if (const std::size_t size = BankImageSize(docs); size > kBankImageCapacity)
+        add({{files::kBankFile, 0, 0, BankImageTooLarge(size, kBankImageCapacity).what()}});
 
     for (const BridgeTable& table : BridgeTables())
-        for (const BridgeFinding& f : table.check(dir))
-            findings.Add(f.document, f.message);
+        add(table.check(dir));
 
-    // What the generators need beyond the editors' checks (a row past an empty
-    // Cob-ID, a list element missing, ...).
-    try {
-        BuildBankImage(dir);
-    } catch (const std::exception& e) {
-        findings.Add(kBankFileName, e.what());
-    }
-    try {
-        ComputeGsdCounts(dir);
-    } catch (const std::exception& e) {
-        findings.Add("GSD", e.what());
-    }
-
-    if (!findings.Lines().empty()) {
-        for (const std::string& line : findings.Lines())
+    // Two checks may find the same thing; the user hears of it once.
+    std::unordered_set<std::string> printed;
+    for (const Finding& f : found) {
+        std::string line = FindingLine(f);
+        if (printed.insert(line).second)
             err << line << "\n";
-        return kExitInvalid;
     }
+    if (!printed.empty())
+        return kExitInvalid;
     out << dir << ": no errors (" << (width == CobIdWidth::Bits11 ? "11" : "29")
-        << "-bit identifiers, " << frameCount[0] << " receive and " << frameCount[1]
-        << " send frames)\n";
+        << "-bit identifiers, " << docs.receive.records.size() << " receive and "
+        << docs.send.records.size() << " send frames)\n";
     return kExitOk;
 }
 

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include <fcntl.h>
@@ -23,6 +22,26 @@ namespace {
     throw FileError("Cannot write file '" + path + "': " + std::strerror(err));
 }
 
+[[noreturn]] void ThrowReadError(const std::string& path, int err) {
+    throw FileError("Cannot open file '" + path + "': " + std::strerror(err));
+}
+
+// The file a write to `path` must replace: links followed to their end, so the
+// link stays a link. A chain that never ends is the system's ELOOP.
+fs::path WriteTarget(const std::string& path) {
+    fs::path p(path);
+    for (int depth = 0; depth < 40; ++depth) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(p, ec)))
+            return p;
+        fs::path next = fs::read_symlink(p, ec);
+        if (ec)
+            ThrowWriteError(path, ec.value());
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+    ThrowWriteError(path, ELOOP);
+}
+
 // Large enough that a line-by-line writer of a big file makes few system
 // calls; the buffer grows to it only as pieces come.
 constexpr std::size_t kWriteBufferSize = 1 << 20;
@@ -31,14 +50,36 @@ constexpr std::size_t kDirectWriteSize = 1 << 16;
 
 } // namespace
 
-AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
-    fs::path target(path);
-    fs::path folder = target.parent_path();
+const FileWriteCalls& SystemFileWriteCalls() {
+    static const FileWriteCalls calls{::write, ::fsync, ::close, ::rename};
+    return calls;
+}
+
+AtomicFileWriter::AtomicFileWriter(const std::string& path, const FileWriteCalls& calls)
+    : path_(path), calls_(calls) {
+    const fs::path target = WriteTarget(path);
+    target_ = target.string();
+    struct stat old {};
+    const bool replacing = ::stat(target_.c_str(), &old) == 0;
+    if (replacing && S_ISREG(old.st_mode) && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        throw FileError("Cannot write file '" + path + "': the file is read-only");
+    if (replacing && S_ISDIR(old.st_mode))
+        ThrowWriteError(path, EISDIR);
+
+    const fs::path folder = target.parent_path();
     temp_ = (folder.empty() ? fs::path(".") : folder).string() + "/." + target.filename().string() +
             ".XXXXXX";
     fd_ = ::mkstemp(temp_.data());
     if (fd_ < 0)
         ThrowWriteError(path_, errno);
+    // mkstemp creates 0600: keep the bits (and, where allowed, the owner) of
+    // the file replaced; a new document is as readable as any other file.
+    ::fchmod(fd_, replacing ? (old.st_mode & 07777) : 0644);
+    if (replacing && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
+        if (::fchown(fd_, old.st_uid, old.st_gid) != 0) {
+            // Only root may give a file away; anyone else keeps it as their own.
+        }
+    }
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
@@ -49,7 +90,7 @@ AtomicFileWriter::~AtomicFileWriter() {
 }
 
 void AtomicFileWriter::Fail(int err) {
-    ::close(fd_);
+    calls_.close(fd_);
     ::unlink(temp_.c_str());
     fd_ = -1;
     ThrowWriteError(path_, err);
@@ -57,12 +98,11 @@ void AtomicFileWriter::Fail(int err) {
 
 void AtomicFileWriter::WriteAll(const char* p, std::size_t left) {
     while (left > 0) {
-        ssize_t n = ::write(fd_, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            Fail(errno);
-        }
+        const ssize_t n = calls_.write(fd_, p, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            Fail(n < 0 ? errno : ENOSPC);
         p += n;
         left -= static_cast<std::size_t>(n);
     }
@@ -90,53 +130,85 @@ void AtomicFileWriter::Commit(bool durable) {
     if (fd_ < 0)
         ThrowWriteError(path_, EBADF);
     Flush();
-    // mkstemp creates 0600; documents should be as readable as any other file.
-    ::fchmod(fd_, 0644);
-    if (durable && ::fsync(fd_) != 0)
+    if (durable && calls_.fsync(fd_) != 0)
         Fail(errno);
     const int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0) {
-        int err = errno;
+    if (calls_.close(fd) != 0) {
+        const int err = errno;
         ::unlink(temp_.c_str());
         ThrowWriteError(path_, err);
     }
-    if (::rename(temp_.c_str(), path_.c_str()) != 0) {
-        int err = errno;
+    if (calls_.rename(temp_.c_str(), target_.c_str()) != 0) {
+        const int err = errno;
         ::unlink(temp_.c_str());
         ThrowWriteError(path_, err);
     }
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes) {
-    AtomicFileWriter writer(path);
+void WriteFileAtomic(const std::string& path, std::string_view bytes, const FileWriteCalls& calls) {
+    AtomicFileWriter writer(path, calls);
     writer.Write(bytes);
     writer.Commit();
 }
 
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw FileError("Cannot open file '" + path + "': " + std::strerror(errno));
-    // Read straight into the result, sized once when the length is known
-    // (a large document would otherwise be copied several times); anything
-    // that is no regular file is read to its end as it comes.
-    std::string text;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    in.seekg(0, std::ios::beg);
-    if (size > 0) {
-        text.resize(static_cast<std::size_t>(size));
-        in.read(text.data(), size);
-        text.resize(static_cast<std::size_t>(in.gcount()));
+namespace {
+
+// Reads the file into `text`, sized once from the file's length (a large
+// document must not be copied several times); a file that grows while it is
+// read, or one that is no regular file, is read to its end.
+void ReadFileInto(const std::string& path, std::string& text) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        ThrowReadError(path, errno);
+    struct stat st {};
+    int err = 0;
+    if (::fstat(fd, &st) != 0)
+        err = errno;
+    else if (S_ISDIR(st.st_mode))
+        err = EISDIR;
+    if (err != 0) {
+        ::close(fd);
+        ThrowReadError(path, err);
     }
-    in.clear();
-    char chunk[1 << 16];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
-        text.append(chunk, static_cast<std::size_t>(in.gcount()));
-    if (in.bad())
-        throw FileError("Cannot read file '" + path + "'");
+    std::size_t size = 0;
+    text.resize(static_cast<std::size_t>(st.st_size) + 1);
+    for (;;) {
+        if (size + 1 >= text.size())
+            text.resize(text.size() * 2);
+        const ssize_t n = ::read(fd, text.data() + size, text.size() - size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int readErr = errno;
+            ::close(fd);
+            ThrowReadError(path, readErr);
+        }
+        if (n == 0)
+            break;
+        size += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    text.resize(size);
+}
+
+} // namespace
+
+std::string ReadWholeFile(const std::string& path) {
+    std::string text;
+    ReadFileInto(path, text);
     return text;
+}
+
+PathKind KindOfPath(const std::string& path) {
+    if (path.empty())
+        return PathKind::Missing;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return PathKind::Missing;
+    if (::stat(path.c_str(), &st) != 0)
+        return PathKind::Other; // a link to nothing
+    return S_ISREG(st.st_mode) ? PathKind::RegularFile : PathKind::Other;
 }
 
 bool FileExists(const std::string& path) {

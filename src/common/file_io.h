@@ -1,18 +1,35 @@
 #pragma once
 // File and folder operations shared by every document and output.
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include <sys/types.h>
+
 namespace gw {
+
+// The system calls a replace makes once its temporary file is open. Tests put
+// failing ones in place to see what a full disk or a lost device does.
+struct FileWriteCalls {
+    ssize_t (*write)(int fd, const void* data, std::size_t size);
+    int (*fsync)(int fd);
+    int (*close)(int fd);
+    int (*rename)(const char* from, const char* to);
+};
+const FileWriteCalls& SystemFileWriteCalls();
 
 // Writes a file in pieces through a temporary file in the same folder; Commit
 // renames it over the target. Destroyed without Commit, it removes the
 // temporary file and the target stays as it was, so a failed write never
-// leaves a half-written file where a good one stood. Errors throw FileError
-// naming the target and the system's reason.
+// leaves a half-written file where a good one stood. A symbolic link is written
+// through to its target; the replaced file keeps its permission bits (a new
+// one gets 0644). A read-only target is refused. Errors throw FileError naming
+// the file and the reason; the old file is then untouched.
 class AtomicFileWriter {
 public:
-    explicit AtomicFileWriter(const std::string& path);
+    explicit AtomicFileWriter(const std::string& path,
+                              const FileWriteCalls& calls = SystemFileWriteCalls());
     ~AtomicFileWriter();
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -27,19 +44,26 @@ private:
     void WriteAll(const char* p, std::size_t size);
     [[noreturn]] void Fail(int err);
 
-    std::string path_;
+    std::string path_;   // as the caller named it, for messages
+    std::string target_; // the file replaced: links followed
     std::string temp_;
     int fd_ = -1;
     std::string buffer_;
+    FileWriteCalls calls_;
 };
 
-// Replaces `path` with `bytes` through a temporary file in the same folder, so a
-// failed write never leaves a half-written file where a good one stood.
-// Throws FileError naming the file and the system's reason.
-void WriteFileAtomic(const std::string& path, std::string_view bytes);
+// Replaces `path` with `bytes` at once, as AtomicFileWriter does.
+void WriteFileAtomic(const std::string& path, std::string_view bytes,
+                     const FileWriteCalls& calls = SystemFileWriteCalls());
 
 // Reads a whole file; throws FileError naming the file and the reason.
 std::string ReadWholeFile(const std::string& path);
+
+// What is at a path: nothing (a missing file), a regular file (a link to one
+// counts), or something no document can be read from (a folder, a device, a
+// dangling link).
+enum class PathKind { Missing, RegularFile, Other };
+PathKind KindOfPath(const std::string& path);
 
 bool FileExists(const std::string& path);
 

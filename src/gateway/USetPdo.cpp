@@ -1,5 +1,7 @@
 #include "gateway/USetPdo.h"
 
+#include "gateway/frame_editor_sources.h"
+
 #include "ui/look.h"
 
 #include <QTableWidget>
@@ -21,6 +23,7 @@ TFSetPdo::TFSetPdo(QWidget* parent)
                          20,
                          "LbButton4",
                          "LbButton3"},
+                        CurrentProjectSources(FrameListKind::Send),
                         Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                             Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint,
                         parent),

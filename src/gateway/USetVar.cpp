@@ -1,5 +1,7 @@
 #include "gateway/USetVar.h"
 
+#include "gateway/frame_editor_sources.h"
+
 namespace gw {
 
 TFSetVar* FSetVar = nullptr;
@@ -18,6 +20,7 @@ TFSetVar::TFSetVar(QWidget* parent)
                          21,
                          "bitbtn1",
                          "bitbtn2"},
+                        CurrentProjectSources(FrameListKind::Receive),
                         Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                             Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                             Qt::WindowCloseButtonHint,

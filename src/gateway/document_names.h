@@ -1,6 +1,8 @@
 #pragma once
 // Element and attribute names of the gateway documents, in one place for the
 // editors and the generators that read them.
+#include "common/project_files.h"
+
 namespace gw {
 
 // pargen.xml: the communication parameters.
@@ -35,8 +37,6 @@ inline constexpr const char* kDimension = "Dimension";
 inline constexpr const char* kSwap = "Swap";
 inline constexpr const char* kDelete = "Delete";
 inline constexpr const char* kMnemonic = "Mnemonic";
-inline constexpr const char* kSdoFile = "sdo.xml";
-inline constexpr const char* kPdoFile = "pdo.xml";
 
 inline constexpr const char* RootName(FrameListKind k) {
     return k == FrameListKind::Receive ? kReceiveRoot : kSendRoot;
@@ -45,7 +45,7 @@ inline constexpr const char* ListName(FrameListKind k) {
     return k == FrameListKind::Receive ? kReceiveList : kSendList;
 }
 inline constexpr const char* FileName(FrameListKind k) {
-    return k == FrameListKind::Receive ? kSdoFile : kPdoFile;
+    return k == FrameListKind::Receive ? files::kSdo : files::kPdo;
 }
 } // namespace frames
 

@@ -4,6 +4,7 @@
 #include "common/file_io.h"
 #include "common/hex_text.h"
 #include "common/parse_int.h"
+#include "gateway/project_documents.h"
 #include "xml/xml_document.h"
 #include "xml/xml_text.h"
 
@@ -16,27 +17,28 @@ namespace gw {
 namespace {
 
 // The text of a row attribute that must be there.
-std::string RequiredAttribute(pugi::xml_node row, const char* name, int rowNumber) {
-    std::optional<std::string> value = AttributeText(row, name);
+std::string RequiredAttribute(const StoredText& value, const char* name, int rowNumber) {
     if (!value)
         throw ConversionError("Could not convert attribute '" + std::string(name) + "' of row " +
                               std::to_string(rowNumber) + " to text: the attribute is missing");
-    return *value;
+    return std::string(*value);
 }
 
 } // namespace
 
-CobIdWidth ReadCobIdWidth(const std::string& pargenPath) {
-    if (!FileExists(pargenPath))
-        return CobIdWidth::Bits11;
-    XmlDocument doc = XmlDocument::LoadFile(pargenPath);
-    std::optional<std::string> type = ChildText(doc.Root(), pargen::kCanType);
+CobIdWidth CobIdWidthOf(const PargenDocument& pargen) {
+    pargen.ThrowIfFailed();
+    const std::optional<std::string>& type = pargen.Text(pargen::kCanType);
     if (!type)
         return CobIdWidth::Bits11;
     std::optional<std::int32_t> n = TryParseIntText(*type);
     if (!n)
         return CobIdWidth::Bits11;
     return *n == 1 ? CobIdWidth::Bits11 : CobIdWidth::Bits29;
+}
+
+CobIdWidth ReadCobIdWidth(const std::string& pargenPath) {
+    return CobIdWidthOf(ReadPargenDocument(pargenPath));
 }
 
 FrameColumns ColumnsOf(FrameListKind kind) {
@@ -104,33 +106,32 @@ void FrameGrid::SetRow(int row, const FrameEntry& e) {
     SetCell(columns_.mnemonic, row, e.Mnemonic);
 }
 
-FrameLoadResult LoadFrameDocument(FrameListKind kind, const std::string& path, FrameGrid& grid) {
+FrameLoadResult FillFrameGrid(const FrameListDocument& doc, FrameGrid& grid) {
     using namespace frames;
     grid.Clear();
+    doc.ThrowIfFailed();
     FrameLoadResult result;
-    if (!FileExists(path))
-        return result;
-
-    XmlDocument doc = XmlDocument::LoadFile(path);
-    pugi::xml_node list = doc.Root().child(ListName(kind));
-    for (pugi::xml_node n = list.first_child(); n; n = n.next_sibling())
-        ++result.framesInDocument;
-
+    result.framesInDocument = static_cast<int>(doc.records.size());
     const FrameColumns& col = grid.Columns();
     int row = 0;
-    // Every child counts as a frame, whatever its name.
-    for (pugi::xml_node n = list.first_child(); n && row < MaxFrameRows; n = n.next_sibling()) {
+    for (const FrameRecord& r : doc.records) {
+        if (row == MaxFrameRows)
+            break;
         ++row;
         grid.SetCell(col.cobId, row,
-                     CobIdText(ParseIntTextOr(RequiredAttribute(n, kCobId, row), 0)));
-        grid.SetCell(col.dimension, row, RequiredAttribute(n, kDimension, row));
-        grid.SetCell(col.swap, row, AttributeText(n, kSwap).value_or("0x00"));
+                     CobIdText(ParseIntTextOr(RequiredAttribute(r.CobId, kCobId, row), 0)));
+        grid.SetCell(col.dimension, row, RequiredAttribute(r.Dimension, kDimension, row));
+        grid.SetCell(col.swap, row, std::string(r.Swap.value_or("0x00")));
         if (col.del >= 0)
-            grid.SetCell(col.del, row, AttributeText(n, kDelete).value_or("N"));
-        grid.SetCell(col.mnemonic, row, RequiredAttribute(n, kMnemonic, row));
+            grid.SetCell(col.del, row, std::string(r.Delete.value_or("N")));
+        grid.SetCell(col.mnemonic, row, RequiredAttribute(r.Mnemonic, kMnemonic, row));
         result.framesShown = row;
     }
     return result;
+}
+
+FrameLoadResult LoadFrameDocument(FrameListKind kind, const std::string& path, FrameGrid& grid) {
+    return FillFrameGrid(ReadFrameListDocument(kind, path), grid);
 }
 
 std::string TooManyFramesMessage(FrameListKind kind, int framesInDocument) {
@@ -149,54 +150,45 @@ std::string DimensionRangeMessage(int row) {
     return "Error row " + std::to_string(row) + "!! CANOpen Dimension must be between 1 and 8. ";
 }
 
-std::vector<FrameRowError> FrameRowErrors(FrameListKind kind, const FrameGrid& grid,
-                                          CobIdWidth width) {
-    (void)kind; // both lists check the same cells
+Findings CheckFrameRows(FrameListKind kind, const FrameGrid& grid, CobIdWidth width) {
+    const std::string document = frames::FileName(kind);
     const FrameColumns& col = grid.Columns();
     const std::int32_t maxCobId = width == CobIdWidth::Bits11 ? 0x7FF : 0x1FFFFFFF;
-    std::vector<FrameRowError> errors;
+    Findings found;
     for (int row = 1; row <= MaxFrameRows; ++row) {
         const std::string& cobId = grid.Cell(col.cobId, row);
         if (cobId.empty())
             break;
         std::int32_t id = ParseIntTextOr(cobId, -1);
         if (id < 0 || id > maxCobId)
-            errors.push_back({row, col.cobId, CobIdRangeMessage(row, width)});
+            found.push_back({document, row, col.cobId, CobIdRangeMessage(row, width)});
         std::int32_t dim = ParseIntTextOr(grid.Cell(col.dimension, row), -1);
         if (dim < 1 || dim > 8)
-            errors.push_back({row, col.dimension, DimensionRangeMessage(row)});
+            found.push_back({document, row, col.dimension, DimensionRangeMessage(row)});
     }
-    return errors;
-}
-
-std::vector<std::string> CheckFrameRows(FrameListKind kind, const FrameGrid& grid,
-                                        CobIdWidth width) {
-    std::vector<std::string> messages;
-    for (FrameRowError& e : FrameRowErrors(kind, grid, width))
-        messages.push_back(std::move(e.message));
-    return messages;
+    return found;
 }
 
 std::optional<std::string> FirstFrameRowError(FrameListKind kind, const FrameGrid& grid,
                                               CobIdWidth width) {
-    std::vector<std::string> errors = CheckFrameRows(kind, grid, width);
-    if (errors.empty())
+    Findings found = CheckFrameRows(kind, grid, width);
+    if (found.empty())
         return std::nullopt;
-    return errors.front();
+    return found.front().message;
 }
 
-std::optional<FrameRowError> FirstUnfitFrameCell(const FrameGrid& grid) {
+std::optional<Finding> FirstUnfitFrameCell(const FrameGrid& grid) {
     const std::vector<std::string> titles = FrameColumnTitles(grid.Kind());
     for (int row = 1; row <= MaxFrameRows; ++row) {
         if (grid.Cell(grid.Columns().cobId, row).empty())
             break;
         for (int c = 1; c < grid.ColumnCount(); ++c)
             if (auto unfit = FindUnfitXmlChar(grid.Cell(c, row)))
-                return FrameRowError{row, c,
-                                     "Error row " + std::to_string(row) + "!! " +
-                                         titles[static_cast<std::size_t>(c)] + ": " +
-                                         DescribeUnfitXmlChar(*unfit) +
-                                         " cannot be stored in an XML document. "};
+                return Finding{frames::FileName(grid.Kind()), row, c,
+                               "Error row " + std::to_string(row) + "!! " +
+                                   titles[static_cast<std::size_t>(c)] + ": " +
+                                   DescribeUnfitXmlChar(*unfit) +
+                                   " cannot be stored in an XML document. "};
     }
     return std::nullopt;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The receive and send frame lists (sdo.xml, pdo.xml): the row record, the grid
 // the editors work on, and loading, checking and saving that grid.
+#include "common/findings.h"
 #include "gateway/document_names.h"
 
 #include <optional>
@@ -22,9 +23,13 @@ struct FrameEntry {
 
 enum class CobIdWidth { Bits11, Bits29 };
 
+struct FrameListDocument;
+struct PargenDocument;
+
 // From "Can_Type" of pargen.xml: 1 is 11-bit, any other integer 29-bit. No
-// file, no element or a text that is not an integer: 11-bit. Throws XmlError
-// when the document is not well-formed, FileError when it cannot be read.
+// file, no element or a text that is not an integer: 11-bit. Throws the
+// document's reading error (XmlError, FileError) when it could not be read.
+CobIdWidth CobIdWidthOf(const PargenDocument& pargen);
 CobIdWidth ReadCobIdWidth(const std::string& pargenPath);
 
 // Column positions of the editor grid; Delete exists in the receive list only.
@@ -77,10 +82,12 @@ struct FrameLoadResult {
     int framesShown = 0;      // at most MaxFrameRows
 };
 
-// Clears the grid, then fills it from the document at `path` (an absent file is
-// an empty list). Rows are filled in document order; a row that lacks Cob_Id,
-// Dimension or Mnemonic stops the loading with a ConversionError, leaving the
-// rows and cells read before it. Throws XmlError or FileError.
+// Clears the grid, then fills it from the document (an absent file is an empty
+// list). Rows are filled in document order; a row that lacks Cob_Id, Dimension
+// or Mnemonic stops the filling with a ConversionError, leaving the rows and
+// cells filled before it. A document that could not be read throws its error
+// (XmlError, FileError) after the grid is cleared.
+FrameLoadResult FillFrameGrid(const FrameListDocument& doc, FrameGrid& grid);
 FrameLoadResult LoadFrameDocument(FrameListKind kind, const std::string& path, FrameGrid& grid);
 
 // The notice an editor shows when the document holds more frames than it has rows.
@@ -90,22 +97,10 @@ std::string TooManyFramesMessage(FrameListKind kind, int framesInDocument);
 std::string CobIdRangeMessage(int row, CobIdWidth width);
 std::string DimensionRangeMessage(int row);
 
-// A refused cell of the grid and what is wrong with it.
-struct FrameRowError {
-    int row;
-    int column;
-    std::string message;
-
-    bool operator==(const FrameRowError&) const = default;
-};
-
 // Every error of the rows, in row order (a row's Cob-ID before its Dimension),
-// up to the first row whose Cob-ID cell is empty.
-std::vector<FrameRowError> FrameRowErrors(FrameListKind kind, const FrameGrid& grid,
-                                          CobIdWidth width);
-// The same, messages only.
-std::vector<std::string> CheckFrameRows(FrameListKind kind, const FrameGrid& grid,
-                                        CobIdWidth width);
+// up to the first row whose Cob-ID cell is empty; each names the list's
+// document, the row and the column.
+Findings CheckFrameRows(FrameListKind kind, const FrameGrid& grid, CobIdWidth width);
 
 // The one message an editor's OK shows: the first of the above, if any.
 std::optional<std::string> FirstFrameRowError(FrameListKind kind, const FrameGrid& grid,
@@ -116,7 +111,7 @@ std::optional<std::string> FirstFrameRowError(FrameListKind kind, const FrameGri
 // a Mnemonic), naming its row and column; nullopt when every text is fit.
 std::optional<std::string> FirstUnfitFrameText(const FrameGrid& grid);
 // The same with the cell it names.
-std::optional<FrameRowError> FirstUnfitFrameCell(const FrameGrid& grid);
+std::optional<Finding> FirstUnfitFrameCell(const FrameGrid& grid);
 
 // The frames a save keeps: the rows before the first empty Cob-ID cell.
 std::vector<FrameEntry> FramesToSave(const FrameGrid& grid);

@@ -3,16 +3,15 @@
 #include "common/file_io.h"
 #include "common/parse_int.h"
 #include "gateway/document_names.h"
+#include "gateway/project_documents.h"
 #include "xml/xml_document.h"
-
-#include <pugixml.hpp>
 
 namespace gw {
 
 namespace {
 
-std::optional<std::int32_t> ElementInt(pugi::xml_node root, const char* name) {
-    std::optional<std::string> text = ChildText(root, name);
+std::optional<std::int32_t> ElementInt(const PargenDocument& doc, const char* name) {
+    const std::optional<std::string>& text = doc.Text(name);
     if (!text)
         return std::nullopt;
     return TryParseIntText(*text);
@@ -41,55 +40,54 @@ std::string ProfiBaudText(int profiBaudIndex) {
     return pargen::kProfiBaudRates[profiBaudIndex];
 }
 
-PargenFields PargenFieldsFromDocument(const XmlDocument& doc) {
+PargenFields PargenFieldsOf(const PargenDocument& doc) {
     using namespace pargen;
+    doc.ThrowIfFailed();
     PargenFields f;
-    pugi::xml_node root = doc.Root();
+    if (doc.state == DocumentState::Missing)
+        return f;
 
-    if (auto n = ElementInt(root, kCanBaud))
+    if (auto n = ElementInt(doc, kCanBaud))
         f.canBaudIndex = (*n >= 1 && *n <= kCanBaudCount) ? *n - 1 : -1;
-    if (auto n = ElementInt(root, kCanType))
+    if (auto n = ElementInt(doc, kCanType))
         f.canType11Bit = *n == 1;
-    if (auto n = ElementInt(root, kCanSendData))
+    if (auto n = ElementInt(doc, kCanSendData))
         f.sendOnDataChange = *n == 1;
-    if (auto t = ChildText(root, kCanSendTime))
+    if (const auto& t = doc.Text(kCanSendTime))
         f.sendTime = *t;
-    if (auto t = ChildText(root, kCanTO))
+    if (const auto& t = doc.Text(kCanTO))
         f.timeOut = *t;
-    if (auto t = ChildText(root, kProfiID))
+    if (const auto& t = doc.Text(kProfiID))
         f.profiId = *t;
     // The stored PROFIBUS rate is not used: the gateway always detects it.
     f.profiBaudIndex = kAutoBaudIndex;
-    auto frames = ChildText(root, kProfiFrames);
+    const auto& frames = doc.Text(kProfiFrames);
     f.gsdFromMapping = frames && *frames == "1";
     return f;
 }
 
 PargenFields LoadPargenFields(const std::string& path) {
-    if (!FileExists(path))
-        return PargenFields{};
-    return PargenFieldsFromDocument(XmlDocument::LoadFile(path));
+    return PargenFieldsOf(ReadPargenDocument(path));
 }
 
-std::vector<std::string> CheckPargenFields(const std::string& sendTimeText,
-                                           const std::string& timeOutText,
-                                           const std::string& profiIdText) {
-    std::vector<std::string> errors;
+Findings CheckPargenFields(const std::string& sendTimeText, const std::string& timeOutText,
+                           const std::string& profiIdText) {
+    Findings found;
+    auto add = [&](const char* message) { found.push_back({files::kPargen, 0, 0, message}); };
     if (!InRange(sendTimeText, 1, 65535))
-        errors.emplace_back(pargen::kMsgSendTime);
+        add(pargen::kMsgSendTime);
     if (!InRange(timeOutText, 0, 10000))
-        errors.emplace_back(pargen::kMsgTimeOut);
+        add(pargen::kMsgTimeOut);
     if (!InRange(profiIdText, 1, 125))
-        errors.emplace_back(pargen::kMsgProfiId);
-    return errors;
+        add(pargen::kMsgProfiId);
+    return found;
 }
 
 std::optional<std::string> FirstPargenError(const PargenFields& fields) {
-    std::vector<std::string> errors =
-        CheckPargenFields(fields.sendTime, fields.timeOut, fields.profiId);
-    if (errors.empty())
+    Findings found = CheckPargenFields(fields.sendTime, fields.timeOut, fields.profiId);
+    if (found.empty())
         return std::nullopt;
-    return errors.front();
+    return found.front().message;
 }
 
 std::string PargenDocumentText(const PargenFields& f) {

@@ -2,13 +2,15 @@
 // The communication parameters of a project (pargen.xml): what the dialog shows,
 // how the document is read element by element, the range checks on OK and the
 // document that OK writes.
+#include "common/findings.h"
+
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace gw {
 
-class XmlDocument;
+struct PargenDocument;
 
 namespace pargen {
 
@@ -50,19 +52,18 @@ struct PargenFields {
 std::string CanBaudText(int canBaudIndex);
 std::string ProfiBaudText(int profiBaudIndex);
 
-// Reads each element on its own: a missing or unreadable element gives its own
-// default. The root is the first top-level node, whatever it is.
-PargenFields PargenFieldsFromDocument(const XmlDocument& doc);
+// Takes each element on its own: a missing or unreadable element gives its own
+// default, and so does a document that is not there. Throws the document's
+// reading error (XmlError, FileError) when it could not be read.
+PargenFields PargenFieldsOf(const PargenDocument& doc);
 
-// The fields for the document at `path`: the defaults when there is no file.
-// Throws XmlError (not well-formed) or FileError (unreadable).
+// The same for the document at `path`.
 PargenFields LoadPargenFields(const std::string& path);
 
-// Every range-check message, in the order the dialog checks them. A text that
-// is not an integer counts as -1.
-std::vector<std::string> CheckPargenFields(const std::string& sendTimeText,
-                                           const std::string& timeOutText,
-                                           const std::string& profiIdText);
+// Every range-check finding of pargen.xml, in the order the dialog checks
+// them. A text that is not an integer counts as -1.
+Findings CheckPargenFields(const std::string& sendTimeText, const std::string& timeOutText,
+                           const std::string& profiIdText);
 
 // The message OK shows: the first of the above, if any.
 std::optional<std::string> FirstPargenError(const PargenFields& fields);

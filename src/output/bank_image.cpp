@@ -1,11 +1,9 @@
 #include "output/bank_image.h"
 
-#include "common/file_io.h"
 #include "common/parse_int.h"
+#include "common/project_files.h"
 #include "gateway/document_names.h"
-#include "gateway/frame_records.h"
-#include "output/project_documents.h"
-#include "xml/xml_document.h"
+#include "gateway/project_documents.h"
 
 #include <cstdint>
 
@@ -37,38 +35,29 @@ struct ListSummary {
     std::uint32_t total = 0; // sum of the dimensions, low 8 bits kept
 };
 
-// Appends one record per frame of the list; returns the count and total.
-ListSummary PutFrames(std::string& out, const std::string& path, FrameListKind kind) {
+// Appends one record per frame of a list already found sound.
+ListSummary PutFrames(std::string& out, const FrameListDocument& doc) {
     ListSummary s;
-    const std::vector<FrameRecord> records = ReadFrameRecords(path, kind);
-    std::size_t n = 0;
-    for (const FrameRecord& r : records) {
-        ++n;
-        const auto cobId = ParseIntText(RequiredAttribute(r.CobId, frames::kCobId, n, path));
-        const auto dimension =
-            ParseIntText(RequiredAttribute(r.Dimension, frames::kDimension, n, path));
+    for (const FrameRecord& r : doc.records) {
+        const auto cobId = ParseIntText(*r.CobId);
+        const auto dimension = ParseIntText(*r.Dimension);
         const auto swap = r.Swap ? ParseIntTextOr(*r.Swap, 0) : 0;
         PutLong(out, static_cast<std::uint32_t>(cobId));
         PutByte(out, static_cast<std::uint32_t>(dimension));
         PutByte(out, static_cast<std::uint32_t>(swap));
-        if (kind == FrameListKind::Receive)
+        if (doc.kind == FrameListKind::Receive)
             PutByte(out, r.Delete && *r.Delete == "Y" ? 1 : 0);
         PutByte(out, s.total);
         s.total = (s.total + static_cast<std::uint32_t>(dimension)) & 0xFF;
     }
-    s.count = static_cast<std::uint32_t>(records.size());
+    s.count = static_cast<std::uint32_t>(doc.records.size());
     return s;
 }
 
-void PutParameters(std::string& out, const std::string& path, const ListSummary& receive,
+void PutParameters(std::string& out, const PargenDocument& doc, const ListSummary& receive,
                    const ListSummary& send) {
-    const XmlDocument doc = XmlDocument::LoadFile(path);
-    const pugi::xml_node root = doc.Root();
     auto value = [&](const char* name) {
-        const auto text = ChildText(root, name);
-        if (!text)
-            throw DocumentError("Element '" + std::string(name) + "' not found in '" + path + "'");
-        return static_cast<std::uint32_t>(ParseIntText(*text));
+        return static_cast<std::uint32_t>(ParseIntText(*doc.Text(name)));
     };
     using namespace pargen;
     PutByte(out, value(kCanBaud));
@@ -85,39 +74,56 @@ void PutParameters(std::string& out, const std::string& path, const ListSummary&
     PutByte(out, send.total);
 }
 
+// Stops at the first thing a document of the image cannot give.
+void ThrowIfUnusable(const ProjectDocuments& docs) {
+    for (const FrameListDocument* list : {&docs.receive, &docs.send}) {
+        list->ThrowIfFailed();
+        ThrowFirst(GeneratorFindings(*list, true));
+    }
+    docs.parameters.ThrowIfFailed();
+    ThrowFirst(ParameterBlockFindings(docs.parameters));
+}
+
 } // namespace
 
-BankImageTooLarge::BankImageTooLarge(std::size_t size)
-    : std::runtime_error("The configuration image would be " + std::to_string(size) +
-                         " bytes, more than the " + std::to_string(kBankImageCapacity) +
-                         " bytes the gateway can hold"),
-      size_(size) {}
+Findings BankImageFindings(const ProjectDocuments& docs) {
+    Findings found = GeneratorFindings(docs.receive, true);
+    for (Findings more :
+         {GeneratorFindings(docs.send, true), ParameterBlockFindings(docs.parameters)})
+        found.insert(found.end(), more.begin(), more.end());
+    return found;
+}
 
-BankImage BuildBankImage(const std::string& projectDir) {
+std::size_t BankImageSize(const ProjectDocuments& docs) {
+    return kBankHeaderSize + kReceiveRecordSize * docs.receive.records.size() +
+           kSendRecordSize * docs.send.records.size() +
+           (docs.parameters.state == DocumentState::Read ? kParameterBlockSize : 0);
+}
+
+BankImage BuildBankImage(const ProjectDocuments& docs) {
+    ThrowIfUnusable(docs);
+    if (const std::size_t size = BankImageSize(docs); size > kBankImageCapacity)
+        throw BankImageTooLarge(size, kBankImageCapacity);
     std::string out;
+    out.reserve(BankImageSize(docs));
     PutLong(out, kBankHeaderSize);
     PutLong(out, 0); // send records, set below
     PutLong(out, 0); // parameter block, set below
-    const ListSummary receive =
-        PutFrames(out, FrameFilePath(projectDir, FrameListKind::Receive), FrameListKind::Receive);
+    const ListSummary receive = PutFrames(out, docs.receive);
     SetLong(out, 4, static_cast<std::uint32_t>(out.size()));
-    const ListSummary send =
-        PutFrames(out, FrameFilePath(projectDir, FrameListKind::Send), FrameListKind::Send);
+    const ListSummary send = PutFrames(out, docs.send);
     SetLong(out, 8, static_cast<std::uint32_t>(out.size()));
-    const std::string pargenPath = PargenFilePath(projectDir);
-    if (FileExists(pargenPath))
-        PutParameters(out, pargenPath, receive, send);
-    if (out.size() > kBankImageCapacity)
-        throw BankImageTooLarge(out.size());
+    if (docs.parameters.state == DocumentState::Read)
+        PutParameters(out, docs.parameters, receive, send);
     return BankImage{std::move(out)};
+}
+
+BankImage BuildBankImage(const std::string& projectDir) {
+    return BuildBankImage(ReadProjectDocuments(projectDir));
 }
 
 void WriteBankImage(const BankImage& image, OutputSink& out) {
     out.Write(image.Bytes);
-}
-
-std::string BankFilePath(const std::string& projectDir) {
-    return JoinPath(JoinPath(projectDir, kBankFolder), kBankFileName);
 }
 
 void WriteBankFileTo(const BankImage& image, const std::string& path) {

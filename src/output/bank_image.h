@@ -3,10 +3,11 @@
 // three offsets, the receive records (8 bytes each), the send records (7 bytes
 // each) and, when pargen.xml exists, the 14-byte parameter block. Packed,
 // little-endian.
+#include "common/errors.h"
+#include "common/findings.h"
 #include "output/output_sink.h"
 
 #include <cstddef>
-#include <stdexcept>
 #include <string>
 
 namespace gw {
@@ -19,8 +20,7 @@ inline constexpr std::size_t kReceiveRecordSize = 8;
 inline constexpr std::size_t kSendRecordSize = 7;
 inline constexpr std::size_t kParameterBlockSize = 14;
 
-inline constexpr const char* kBankFolder = "bin";
-inline constexpr const char* kBankFileName = "bank.bin";
+struct ProjectDocuments;
 
 struct BankImage {
     // The image bytes; never more than kBankImageCapacity.
@@ -28,26 +28,22 @@ struct BankImage {
     std::size_t BankLength() const { return Bytes.size(); }
 };
 
-// An image that would not fit the gateway's buffer.
-class BankImageTooLarge : public std::runtime_error {
-public:
-    explicit BankImageTooLarge(std::size_t size);
-    std::size_t Size() const { return size_; }
-
-private:
-    std::size_t size_;
-};
-
-// Builds the image from sdo.xml, pdo.xml and pargen.xml of `projectDir`. A
-// missing document leaves its section out. Throws ConversionError for a bad
-// number, XmlError for a malformed document, DocumentError for a missing list
-// element, attribute or parameter, BankImageTooLarge past the buffer.
+// Builds the image from sdo.xml, pdo.xml and pargen.xml. A missing document
+// leaves its section out. A document that could not be read throws its error
+// (XmlError, FileError); what the image cannot be built from (a missing list
+// element, attribute or parameter, a value that is no integer, a Dimension
+// outside 1 to 8) throws a DocumentError with the first such finding;
+// BankImageTooLarge past the buffer.
+BankImage BuildBankImage(const ProjectDocuments& docs);
 BankImage BuildBankImage(const std::string& projectDir);
 
-void WriteBankImage(const BankImage& image, OutputSink& out);
+// The length of the image the documents give, known before it is built.
+std::size_t BankImageSize(const ProjectDocuments& docs);
 
-// projectDir/bin/bank.bin
-std::string BankFilePath(const std::string& projectDir);
+// Everything that stops BuildBankImage, in the order it reads the documents.
+Findings BankImageFindings(const ProjectDocuments& docs);
+
+void WriteBankImage(const BankImage& image, OutputSink& out);
 
 // Replaces `path` with the image atomically; throws FileError naming the file
 // and the reason.

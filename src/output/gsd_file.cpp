@@ -1,13 +1,12 @@
 #include "output/gsd_file.h"
 
-#include "common/file_io.h"
 #include "common/hex_text.h"
 #include "common/maker.h"
 #include "common/parse_int.h"
 #include "gateway/document_names.h"
-#include "gateway/frame_records.h"
-#include "output/project_documents.h"
-#include "xml/xml_document.h"
+#include "gateway/project_documents.h"
+
+#include <cstring>
 
 namespace gw {
 
@@ -51,6 +50,7 @@ using gsd::R;
 using gsd::Z;
 
 constexpr std::int64_t kModuleBytes = 64;
+constexpr const char* kMakerMark = "{maker}";
 constexpr std::uint8_t kInputModule = 0x42;
 constexpr std::uint8_t kOutputModule = 0x82;
 
@@ -124,7 +124,7 @@ const char* const kExtUserPrmLines[] = {
 
 const char* const kGeneralLines[] = {
     "GSD_Revision = 5",
-    "Vendor_Name = \"Velmora\"",
+    "Vendor_Name = \"{maker}\"",
     "Model_Name = \"HD40931\"",
     "Revision = \"1.00\"",
     "Ident_Number = 0x5C1D",
@@ -164,9 +164,9 @@ const char* const kBaudrateLines[] = {
 
 const char* const kSlaveLines[] = {
     "OrderNumber=\"HD40931\"",
-    "Slave_Family = 9@Velmora@HD40931",
+    "Slave_Family = 9@{maker}@HD40931",
     "Implementation_Type = \"VPC3+\"",
-    "Info_Text=\"Velmora: Gateway CAN to PROFIBUS Slave\"",
+    "Info_Text=\"{maker}: Gateway CAN to PROFIBUS Slave\"",
     "Bitmap_Device = \"DPV0_1N\"",
     "Bitmap_SF=\"DPV0_1S\"",
     "",
@@ -205,9 +205,14 @@ public:
         for (int i = 0; i < count; ++i)
             Line();
     }
+    // "{maker}" in a fixed line stands for the maker's name, spelled once in maker.h.
     template <std::size_t N> void Lines(const char* const (&lines)[N]) {
-        for (const char* l : lines)
-            Line(l);
+        for (const char* l : lines) {
+            std::string line = l;
+            if (const auto at = line.find(kMakerMark); at != std::string::npos)
+                line.replace(at, std::strlen(kMakerMark), maker::kName);
+            Line(line);
+        }
     }
     // A heading between two rules of the same width.
     void Section(std::string_view title, int w) {
@@ -266,40 +271,40 @@ std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
     return q;
 }
 
-void ReadList(const std::string& path, FrameListKind kind, std::int64_t& modules,
-              std::int64_t& bytes, std::vector<std::int32_t>& dimensions) {
-    const std::vector<FrameRecord> records = ReadFrameRecords(path, kind);
-    std::size_t n = 0;
-    for (const FrameRecord& r : records) {
-        ++n;
-        const std::int32_t d =
-            ParseIntText(RequiredAttribute(r.Dimension, frames::kDimension, n, path));
+void CountList(const FrameListDocument& doc, std::int64_t& modules, std::int64_t& bytes,
+               std::vector<std::int32_t>& dimensions) {
+    doc.ThrowIfFailed();
+    ThrowFirst(GeneratorFindings(doc, false));
+    dimensions.reserve(doc.records.size());
+    for (const FrameRecord& r : doc.records) {
+        const std::int32_t d = ParseIntText(*r.Dimension);
         dimensions.push_back(d);
         bytes += d;
     }
-    modules = static_cast<std::int64_t>(records.size());
+    modules = static_cast<std::int64_t>(doc.records.size());
 }
 
 } // namespace
 
-GsdCounts ComputeGsdCounts(const std::string& projectDir) {
+GsdCounts ComputeGsdCounts(const ProjectDocuments& docs) {
     GsdCounts c;
-    const std::string pargenPath = PargenFilePath(projectDir);
-    if (FileExists(pargenPath)) {
-        const XmlDocument doc = XmlDocument::LoadFile(pargenPath);
-        const auto text = ChildText(doc.Root(), pargen::kProfiFrames);
+    docs.parameters.ThrowIfFailed();
+    if (docs.parameters.state == DocumentState::Read) {
+        const auto& text = docs.parameters.Text(pargen::kProfiFrames);
         // Only 1 asks for one module per frame; anything else packs the bytes.
         c.ProfiFrames = text && ParseIntTextOr(*text, 0) == 1 ? 1 : 0;
     }
-    ReadList(FrameFilePath(projectDir, FrameListKind::Receive), FrameListKind::Receive,
-             c.InputModules, c.InputBytes, c.ReceiveDimensions);
-    ReadList(FrameFilePath(projectDir, FrameListKind::Send), FrameListKind::Send, c.OutputModules,
-             c.OutputBytes, c.SendDimensions);
+    CountList(docs.receive, c.InputModules, c.InputBytes, c.ReceiveDimensions);
+    CountList(docs.send, c.OutputModules, c.OutputBytes, c.SendDimensions);
     if (c.ProfiFrames == 0) {
         c.InputModules = CeilDiv(c.InputBytes, kModuleBytes);
         c.OutputModules = CeilDiv(c.OutputBytes, kModuleBytes);
     }
     return c;
+}
+
+GsdCounts ComputeGsdCounts(const std::string& projectDir) {
+    return ComputeGsdCounts(ReadProjectDocuments(projectDir));
 }
 
 void WriteGsdText(const GsdCounts& c, OutputSink& out) {
@@ -308,7 +313,7 @@ void WriteGsdText(const GsdCounts& c, OutputSink& out) {
     w.Line(";" + std::string(25, '*') + " Gateway CAN  to ProfiBus Slave " + std::string(27, '*'));
     w.Line(B(Z()));
     w.Line(B());
-    w.Line(B(" Vendor:   Velmora"));
+    w.Line(B(std::string(" Vendor:   ") + maker::kName));
     for (const std::string& contact : ContactLines())
         w.Line(B(contact));
     w.Line(B());

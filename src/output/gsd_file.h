@@ -22,11 +22,15 @@ struct GsdCounts {
     std::vector<std::int32_t> SendDimensions;
 };
 
-// Reads pargen.xml, sdo.xml and pdo.xml of `projectDir`. A missing list
-// document has no frames; a missing pargen.xml, a missing or non-numeric
-// Profi_Frames, or any value other than 1 gives 0. Throws XmlError for a
-// malformed document, DocumentError for a frame without Dimension or a list
-// document without its list, ConversionError for a Dimension that is no number.
+struct ProjectDocuments;
+
+// From pargen.xml, sdo.xml and pdo.xml. A missing list document has no
+// frames; a missing pargen.xml, a missing or non-numeric Profi_Frames, or any
+// value other than 1 gives 0. A document that could not be read throws its
+// error (XmlError, FileError); a list without its list element, a frame
+// without a Dimension, or a Dimension that is no integer or outside 1 to 8
+// throws a DocumentError with the first such finding.
+GsdCounts ComputeGsdCounts(const ProjectDocuments& docs);
 GsdCounts ComputeGsdCounts(const std::string& projectDir);
 
 void WriteGsdText(const GsdCounts& counts, OutputSink& out);

@@ -1,7 +1,5 @@
 #include "ui/frame_editor.h"
 
-#include "app/project_globals.h"
-#include "gateway/USwap.h"
 #include "ui/guard.h"
 #include "ui/look.h"
 
@@ -22,9 +20,9 @@ QPushButton* StripButton(QWidget* strip, const char* name, const char* caption, 
 
 } // namespace
 
-FrameEditorWindow::FrameEditorWindow(FrameListKind kind, const Look& look, Qt::WindowFlags flags,
-                                     QWidget* parent)
-    : ModalWindow(parent, flags), kind_(kind) {
+FrameEditorWindow::FrameEditorWindow(FrameListKind kind, const Look& look, Sources sources,
+                                     Qt::WindowFlags flags, QWidget* parent)
+    : ModalWindow(parent, flags), kind_(kind), sources_(std::move(sources)) {
     setObjectName(look.objectName);
     setWindowTitle(look.caption);
     setModal(true);
@@ -56,18 +54,15 @@ FrameEditorWindow::FrameEditorWindow(FrameListKind kind, const Look& look, Qt::W
     OnClick(LbButton1, this, &FrameEditorWindow::CreateSwapClick);
 }
 
-const std::string& FrameEditorWindow::ListPath() const {
-    return kind_ == FrameListKind::Receive ? Project.SdoPath : Project.PdoPath;
-}
-
 void FrameEditorWindow::FormShow() {
-    ShowFrameDocument(kind_, Project.PargenPath, ListPath(), sga, this, width_, listGuard_);
+    ShowFrameDocument(kind_, sources_.pargenPath(), sources_.listPath(), sga, this, width_,
+                      listGuard_);
 }
 
 void FrameEditorWindow::OkClick() {
     if (!ValidateFrameRows(kind_, sga, width_, this) || !listGuard_.MayReplace(this))
         return;
-    SaveFrameDocument(kind_, TableToGrid(kind_, sga), ListPath());
+    SaveFrameDocument(kind_, TableToGrid(kind_, sga), sources_.listPath());
     done(QDialog::Accepted);
 }
 
@@ -76,7 +71,7 @@ void FrameEditorWindow::CancelClick() {
 }
 
 void FrameEditorWindow::CreateSwapClick() {
-    EditSwapCell(sga);
+    sources_.editSwap(sga);
 }
 
 } // namespace gw

@@ -8,6 +8,9 @@
 
 #include "ui/modal_window.h"
 
+#include <functional>
+#include <string>
+
 class QPushButton;
 class QTableWidget;
 class QWidget;
@@ -17,6 +20,15 @@ namespace gw {
 class FrameEditorWindow : public ModalWindow {
     Q_OBJECT
 public:
+    // Where the window finds its documents each time it is shown or saved (the
+    // current project's, which may change between showings), and what "Create
+    // SWAP" does with the table.
+    struct Sources {
+        std::function<std::string()> pargenPath;
+        std::function<std::string()> listPath;
+        std::function<void(QTableWidget*)> editSwap;
+    };
+
     void FormShow() override;
 
     CobIdWidth Width() const { return width_; }
@@ -35,7 +47,8 @@ protected:
         const char* okName;
         const char* cancelName;
     };
-    FrameEditorWindow(FrameListKind kind, const Look& look, Qt::WindowFlags flags, QWidget* parent);
+    FrameEditorWindow(FrameListKind kind, const Look& look, Sources sources, Qt::WindowFlags flags,
+                      QWidget* parent);
 
     void OkClick();
     void CancelClick();
@@ -45,9 +58,8 @@ protected:
     QPushButton* cancelButton_;
 
 private:
-    const std::string& ListPath() const;
-
     FrameListKind kind_;
+    Sources sources_;
     CobIdWidth width_ = CobIdWidth::Bits11;
     UnreadDocumentGuard listGuard_;
 };

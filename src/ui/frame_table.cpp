@@ -125,8 +125,8 @@ void ShowFrameDocument(FrameListKind kind, const std::string& pargenPath,
 
 bool ValidateFrameRows(FrameListKind kind, QTableWidget* table, CobIdWidth width, QWidget* parent) {
     const FrameGrid grid = TableToGrid(kind, table);
-    const std::vector<FrameRowError> errors = FrameRowErrors(kind, grid, width);
-    std::optional<FrameRowError> refused;
+    const Findings errors = CheckFrameRows(kind, grid, width);
+    std::optional<Finding> refused;
     if (!errors.empty())
         refused = errors.front();
     else

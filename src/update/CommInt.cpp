@@ -7,19 +7,6 @@
 
 namespace gw {
 
-namespace {
-
-std::string ErrorText(const std::string& message, int code) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, " (Error: %d) ", code);
-    return message + buf;
-}
-
-} // namespace
-
-ECommError::ECommError(const std::string& message, int errorCode)
-    : std::runtime_error(ErrorText(message, errorCode)), ErrorCode(errorCode) {}
-
 std::uint32_t BaudRateValue(TBaudrate b) {
     static constexpr std::uint32_t kRates[] = {110,    300,    600,    1200,    2400,   4800,
                                                9600,   14400,  19200,  38400,   56000,  57600,

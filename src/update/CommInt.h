@@ -3,6 +3,8 @@
 // drives DTR and reports line events through a monitoring thread of its own.
 // The device itself sits behind a small interface (CommDevice) so the component
 // runs the same on a real port, a pseudo-terminal or a fake in tests.
+#include "common/errors.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -18,12 +20,6 @@ namespace gw {
 
 // ---------------------------------------------------------------------------
 // Errors
-
-class ECommError : public std::runtime_error {
-public:
-    ECommError(const std::string& message, int errorCode);
-    int ErrorCode;
-};
 
 inline constexpr const char* kMsgPortAlreadyOpen = "Port already assigned (open)";
 inline constexpr const char* kMsgDeviceAccess = "Error accessing specified device";

@@ -4,6 +4,7 @@
 #include "app/project_globals.h"
 #include "common/file_io.h"
 #include "common/product.h"
+#include "common/project_files.h"
 #include "ui/controls.h"
 #include "ui/guard.h"
 #include "ui/look.h"
@@ -156,7 +157,7 @@ void TFModifyFileSx::FormShow() {
     Avanzamento->setValue(0);
     LbButton2->setEnabled(false);
 
-    const std::string projectBin = JoinPath(Project.ProjectDir, "bin");
+    const std::string projectBin = BinFolderPath(Project.ProjectDir);
     if (!Project.ProjectDir.empty() && FolderExists(projectBin))
         BinDir = WithSeparator(projectBin);
 

@@ -1,6 +1,7 @@
 #include "update/run_and_wait.h"
 
 #include "app/app_folders.h"
+#include "common/project_files.h"
 
 #include <filesystem>
 
@@ -24,7 +25,7 @@ std::string UpdaterParameterText(const std::string& port, const UpdaterOptions& 
     text += options.Project ? "PW " : "NO ";
     text += options.ReadProject ? "PR " : "NO ";
     text += "\"" + masterDir + kSep + kFirmwareFileName + "\" ";
-    text += "\"" + projectDir + kSep + "bin" + kSep + "\"";
+    text += "\"" + BinFolderPath(projectDir) + kSep + "\"";
     return text;
 }
 

@@ -3,8 +3,6 @@
 #include "common/errors.h"
 #include "common/file_io.h"
 
-#include <sstream>
-
 namespace gw {
 
 namespace {
@@ -26,31 +24,50 @@ void Position(const std::string& text, std::ptrdiff_t offset, long& line, long& 
     }
 }
 
-XmlDocument Parse(const std::string& text, const std::string& where) {
-    XmlDocument d;
-    pugi::xml_parse_result r =
-        d.Doc().load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_auto);
-    if (!r) {
-        long line = 0;
-        long column = 0;
-        Position(text, r.offset, line, column);
-        std::ostringstream msg;
-        msg << r.description() << " (line " << line << ", column " << column << ")";
-        if (!where.empty())
-            msg << " in '" << where << "'";
-        throw XmlError(msg.str(), line, column);
-    }
-    return d;
+[[noreturn]] void ThrowParseError(const pugi::xml_parse_result& r, const std::string& text,
+                                  const std::string& where) {
+    long line = 0;
+    long column = 0;
+    Position(text, r.offset, line, column);
+    std::string msg = std::string(r.description()) + " (line " + std::to_string(line) +
+                      ", column " + std::to_string(column) + ")";
+    if (!where.empty())
+        msg += " in '" + where + "'";
+    throw XmlError(msg, line, column);
 }
+
+// Collects the saved text without a stream in between.
+class StringWriter : public pugi::xml_writer {
+public:
+    explicit StringWriter(std::string& out) : out_(out) {}
+    void write(const void* data, std::size_t size) override {
+        out_.append(static_cast<const char*>(data), size);
+    }
+
+private:
+    std::string& out_;
+};
 
 } // namespace
 
 XmlDocument XmlDocument::LoadFile(const std::string& path) {
-    return Parse(ReadWholeFile(path), path);
+    XmlDocument d;
+    d.text_ = std::make_unique<std::string>(ReadWholeFile(path));
+    // Parsed where it was read: no copy of a file that may be megabytes long.
+    const pugi::xml_parse_result r = d.doc_.load_buffer_inplace(d.text_->data(), d.text_->size(),
+                                                                kParseOptions, pugi::encoding_auto);
+    if (!r) // the parse changed the buffer; the position is found in the file's text
+        ThrowParseError(r, ReadWholeFile(path), path);
+    return d;
 }
 
 XmlDocument XmlDocument::LoadText(const std::string& text) {
-    return Parse(text, {});
+    XmlDocument d;
+    const pugi::xml_parse_result r =
+        d.doc_.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_auto);
+    if (!r)
+        ThrowParseError(r, text, {});
+    return d;
 }
 
 pugi::xml_node XmlDocument::ResetWithRoot(const char* rootName) {
@@ -59,9 +76,10 @@ pugi::xml_node XmlDocument::ResetWithRoot(const char* rootName) {
 }
 
 std::string XmlDocument::Text() const {
-    std::ostringstream out;
+    std::string text;
+    StringWriter out(text);
     doc_.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-    return out.str();
+    return text;
 }
 
 void XmlDocument::SaveFile(const std::string& path) const {

@@ -3,27 +3,16 @@
 // node as the root (a declaration or a comment counts as a node, so a document
 // that starts with one has a root without the expected children). Documents are
 // saved raw: no declaration, no indentation, UTF-8, attribute order kept.
+#include "common/errors.h"
+
 #include <pugixml.hpp>
 
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
 namespace gw {
-
-// A document that could not be loaded; what() is the parser's text with the
-// position, and the position is kept for callers that want it.
-class XmlError : public std::runtime_error {
-public:
-    XmlError(const std::string& message, long line, long column)
-        : std::runtime_error(message), line_(line), column_(column) {}
-    long Line() const { return line_; }
-    long Column() const { return column_; }
-
-private:
-    long line_;
-    long column_;
-};
 
 class XmlDocument {
 public:
@@ -53,6 +42,8 @@ public:
 
 private:
     pugi::xml_document doc_;
+    // The file's text, parsed in place: the document's strings point into it.
+    std::unique_ptr<std::string> text_;
 };
 
 // The text of a named child element, if the element is there.

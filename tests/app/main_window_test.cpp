@@ -262,3 +262,28 @@ TEST_F(MainWindowTest, ClosingWithUnwritableSettingsIsReported) {
 }
 
 } // namespace
+
+namespace {
+
+// The program's start shows the main window first and creates the other
+// windows, in their order, right after its first paint; they are all there
+// before the user can reach them.
+TEST(ProgramStart, OtherWindowsFollowTheMainWindowsFirstPaint) {
+    TempDir exe;
+    StartWindows(FoldersBesideExecutable(exe.Path()));
+    ASSERT_NE(FBrinvaleFirmWare, nullptr);
+    EXPECT_TRUE(FBrinvaleFirmWare->isVisible());
+    EXPECT_EQ(Fsaveproj, nullptr);
+    for (int i = 0; i < 100 && !Fsaveproj; ++i)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_NE(Fsaveproj, nullptr);
+    EXPECT_EQ(Fsaveproj->parent(), FBrinvaleFirmWare);
+    // A New project right away finds its dialog.
+    ScriptedPrompts prompts;
+    QTimer::singleShot(0, [] { Fsaveproj->bitbtn2->click(); });
+    FBrinvaleFirmWare->New->click();
+    EXPECT_TRUE(prompts.All().empty());
+    DestroyAllWindows();
+}
+
+} // namespace

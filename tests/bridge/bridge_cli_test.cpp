@@ -59,7 +59,7 @@ TEST(CliCheck, ReportsUnreadableBridgeDocumentsAndWhatOkWouldRefuse) {
     gwtest::WriteFile(dir / "sdoaccess.xml", "<sdo><row conf=\"0\"/></sdo>");
     const CliOutcome o = Cli({"check", dir.Path()});
     EXPECT_EQ(o.status, gw::cli::kExitInvalid);
-    EXPECT_NE(o.err.find("sdoaccess.xml: entry 1: the attribute 'IndexA' is missing"),
+    EXPECT_NE(o.err.find("sdoaccess.xml:1: entry 1: the attribute 'IndexA' is missing"),
               std::string::npos)
         << o.err;
     EXPECT_NE(o.err.find("rpdodef.xml: OK would refuse: 'zz' is not a valid integer value"),

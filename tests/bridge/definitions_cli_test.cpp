@@ -82,8 +82,8 @@ TEST_F(DefinitionTables, CheckReportsWhatTheEditorsWouldRefuse) {
              "Subindex Not Valid,Sdo Already Exists",
              "sdopdo.xml: side CanA, PDO 0x182, Sdo0 (index 5, subindex 1): Index or Subindex "
              "Not Valid\n",
-             "sdopdo.xml: entry 2: its PDO is not listed in rpdodef.xml; the editor drops it",
-             "emcydef.xml: entry 1: 'x' is not a valid integer value",
+             "sdopdo.xml:2: entry 2: its PDO is not listed in rpdodef.xml; the editor drops it",
+             "emcydef.xml:1: entry 1: 'x' is not a valid integer value",
              "emcyword.xml: OK would refuse: '' is not a valid integer value",
          })
         EXPECT_NE(o.err.find(expected), std::string::npos) << expected << "\n" << o.err;

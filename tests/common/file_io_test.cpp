@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace gw;
@@ -13,8 +16,11 @@ using gwtest::TempDir;
 
 namespace {
 
-bool RunningAsRoot() {
-    return ::geteuid() == 0;
+int Entries(const std::string& dir) {
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir))
+        ++entries;
+    return entries;
 }
 
 TEST(WriteFileAtomic, ReplacesAndLeavesNoTemporary) {
@@ -23,26 +29,110 @@ TEST(WriteFileAtomic, ReplacesAndLeavesNoTemporary) {
     WriteFileAtomic(f, "first");
     WriteFileAtomic(f, "second, longer");
     EXPECT_EQ(ReadFile(f), "second, longer");
-    int entries = 0;
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.Path()))
-        ++entries;
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(Entries(dir.Path()), 1);
 }
 
-TEST(WriteFileAtomic, FailedWriteKeepsThePreviousFile) {
-    TempDir dir;
-    const std::string f = dir / "doc.xml";
-    WriteFileAtomic(f, "good");
-    // The folder refuses new files: the write fails and the good file stays.
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read |
-                                                 std::filesystem::perms::owner_exec);
-    if (RunningAsRoot()) {
-        // Root ignores permissions; a missing folder fails for everyone.
-        EXPECT_THROW(WriteFileAtomic(dir / "gone/doc.xml", "x"), FileError);
-    } else {
-        EXPECT_THROW(WriteFileAtomic(f, "bad"), FileError);
+// Tests run as root, whom permissions do not stop: the failures come from
+// system calls put in place of the real ones.
+ssize_t FailWrite(int, const void*, std::size_t) {
+    errno = ENOSPC;
+    return -1;
+}
+ssize_t ShortThenFailWrite(int fd, const void* data, std::size_t size) {
+    static bool first = true;
+    first = !first;
+    if (!first) // the first call writes a part, the next fails
+        return ::write(fd, data, size / 2);
+    errno = EIO;
+    return -1;
+}
+int FailSync(int) {
+    errno = EIO;
+    return -1;
+}
+int FailClose(int fd) {
+    ::close(fd);
+    errno = EDQUOT;
+    return -1;
+}
+int FailRename(const char*, const char*) {
+    errno = EXDEV;
+    return -1;
+}
+
+TEST(WriteFileAtomic, AnyFailingStepKeepsTheOldFileAndNamesFileAndReason) {
+    const FileWriteCalls real = SystemFileWriteCalls();
+    const struct {
+        const char* what;
+        FileWriteCalls calls;
+        const char* reason;
+    } cases[] = {
+        {"write", {FailWrite, real.fsync, real.close, real.rename}, "No space left on device"},
+        {"write after a part",
+         {ShortThenFailWrite, real.fsync, real.close, real.rename},
+         "Input/output error"},
+        {"sync", {real.write, FailSync, real.close, real.rename}, "Input/output error"},
+        {"close", {real.write, real.fsync, FailClose, real.rename}, "Disk quota exceeded"},
+        {"rename", {real.write, real.fsync, real.close, FailRename}, "Invalid cross-device link"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const std::string f = dir / "sdo.xml";
+        WriteFileAtomic(f, "good");
+        try {
+            WriteFileAtomic(f, std::string(4096, 'x'), c.calls);
+            ADD_FAILURE() << "no error";
+        } catch (const FileError& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot write file '" + f + "': " + c.reason);
+        }
+        EXPECT_EQ(ReadFile(f), "good");
+        EXPECT_EQ(Entries(dir.Path()), 1) << "a temporary file is left";
     }
-    EXPECT_EQ(ReadFile(f), "good");
+}
+
+TEST(WriteFileAtomic, KeepsPermissionBitsAndANewFileIsReadable) {
+    TempDir dir;
+    const std::string f = dir / "pargen.xml";
+    WriteFileAtomic(f, "new");
+    EXPECT_EQ(std::filesystem::status(f).permissions(), static_cast<std::filesystem::perms>(0644));
+    ::chmod(f.c_str(), 0640);
+    WriteFileAtomic(f, "again");
+    EXPECT_EQ(std::filesystem::status(f).permissions(), static_cast<std::filesystem::perms>(0640));
+    EXPECT_EQ(ReadFile(f), "again");
+}
+
+TEST(WriteFileAtomic, WritesThroughASymbolicLinkToItsTarget) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "shared");
+    WriteFileAtomic(dir / "shared/sdo.xml", "old");
+    // A relative link, as a user makes it, and a link to that link.
+    std::filesystem::create_symlink("shared/sdo.xml", dir / "sdo.xml");
+    std::filesystem::create_symlink(dir / "sdo.xml", dir / "again.xml");
+    WriteFileAtomic(dir / "again.xml", "new");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "sdo.xml"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "again.xml"));
+    EXPECT_EQ(ReadFile(dir / "shared/sdo.xml"), "new");
+    // A link to a file that is not there yet creates it.
+    std::filesystem::create_symlink("shared/pdo.xml", dir / "pdo.xml");
+    WriteFileAtomic(dir / "pdo.xml", "created");
+    EXPECT_EQ(ReadFile(dir / "shared/pdo.xml"), "created");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "pdo.xml"));
+}
+
+TEST(WriteFileAtomic, AReadOnlyFileIsRefusedAndKept) {
+    TempDir dir;
+    const std::string f = dir / "bank.bin";
+    WriteFileAtomic(f, "kept");
+    ::chmod(f.c_str(), 0444);
+    try {
+        WriteFileAtomic(f, "replaced");
+        FAIL() << "replaced";
+    } catch (const FileError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot write file '" + f + "': the file is read-only");
+    }
+    EXPECT_EQ(ReadFile(f), "kept");
+    EXPECT_EQ(Entries(dir.Path()), 1);
 }
 
 TEST(WriteFileAtomic, ErrorNamesFileAndReason) {

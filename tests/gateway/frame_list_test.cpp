@@ -1,6 +1,7 @@
 #include "gateway/frame_list.h"
 
 #include "common/errors.h"
+#include "support/findings_text.h"
 #include "support/temp_dir.h"
 #include "xml/xml_document.h"
 
@@ -88,7 +89,7 @@ TEST(FrameSave, SendListHasNoDeleteAndStopsAtTheFirstEmptyCobId) {
     g.SetCell(4, 1, "zero");
     g.SetCell(1, 5, "$999"); // row 5, after the empty row 4: neither checked nor saved
     g.SetCell(2, 5, "99");
-    EXPECT_TRUE(gw::CheckFrameRows(kSend, g, CobIdWidth::Bits11).empty());
+    EXPECT_TRUE(gwtest::Messages(gw::CheckFrameRows(kSend, g, CobIdWidth::Bits11)).empty());
     EXPECT_EQ(gw::FrameDocumentText(kSend, gw::FramesToSave(g)),
               "<Profibus_to_Send_CAN><Send_Frames>"
               "<row Cob_Id=\"0\" Dimension=\"8\" Swap=\"\" Mnemonic=\"zero\"/>"
@@ -110,7 +111,7 @@ TEST(FrameSave, AllThirtyRowsAreCheckedAndSaved) {
         g.SetCell(1, r, std::to_string(r));
         g.SetCell(2, r, "8");
     }
-    EXPECT_TRUE(gw::CheckFrameRows(kSend, g, CobIdWidth::Bits11).empty());
+    EXPECT_TRUE(gwtest::Messages(gw::CheckFrameRows(kSend, g, CobIdWidth::Bits11)).empty());
     ASSERT_EQ(gw::FramesToSave(g).size(), 30u);
     EXPECT_EQ(gw::FramesToSave(g).back().Cob_Id, "30");
     g.SetCell(2, 30, "9");
@@ -140,8 +141,8 @@ TEST(FrameCheck, CobIdRangeDependsOnTheWidth) {
     };
     for (const Case& c : cases) {
         FrameGrid g = GridOf(kReceive, {{"1", "1"}, {"2", "8"}, {c.cobId, "4"}});
-        auto e11 = gw::CheckFrameRows(kReceive, g, CobIdWidth::Bits11);
-        auto e29 = gw::CheckFrameRows(kReceive, g, CobIdWidth::Bits29);
+        auto e11 = gwtest::Messages(gw::CheckFrameRows(kReceive, g, CobIdWidth::Bits11));
+        auto e29 = gwtest::Messages(gw::CheckFrameRows(kReceive, g, CobIdWidth::Bits29));
         EXPECT_EQ(e11, c.ok11 ? std::vector<std::string>{}
                               : std::vector<std::string>{"Error row 3" + cob11})
             << c.cobId;
@@ -162,7 +163,11 @@ TEST(FrameCheck, ListsEveryErrorButOkShowsOnlyTheFirst) {
         "Error row 5!! CANOpen Dimension must be between 1 and 8. ",
         "Error row 7!! CANOpen Dimension must be between 1 and 8. ",
     };
-    EXPECT_EQ(gw::CheckFrameRows(kSend, g, CobIdWidth::Bits11), all);
+    EXPECT_EQ(gwtest::Messages(gw::CheckFrameRows(kSend, g, CobIdWidth::Bits11)), all);
+    // Each finding names the list's document, the row and the column.
+    EXPECT_EQ(gw::CheckFrameRows(kSend, g, CobIdWidth::Bits11)[1],
+              (gw::Finding{"pdo.xml", 2, 2, all[1]}));
+    EXPECT_EQ(gw::CheckFrameRows(kSend, g, CobIdWidth::Bits11)[0].column, 1);
     EXPECT_EQ(gw::FirstFrameRowError(kSend, g, CobIdWidth::Bits11), all.front());
     EXPECT_EQ(gw::FirstFrameRowError(kSend, g, CobIdWidth::Bits29),
               "Error row 2!! CANOpen Dimension must be between 1 and 8. ");

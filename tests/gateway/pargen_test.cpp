@@ -1,6 +1,7 @@
 #include "gateway/pargen.h"
 
 #include "common/errors.h"
+#include "support/findings_text.h"
 #include "support/temp_dir.h"
 #include "xml/xml_document.h"
 
@@ -16,7 +17,9 @@ constexpr const char* kDefaultDocument =
     "<Profi_Baud>10</Profi_Baud><Profi_Frames>0</Profi_Frames></Par_Gen>";
 
 PargenFields FromText(const std::string& text) {
-    return gw::PargenFieldsFromDocument(gw::XmlDocument::LoadText(text));
+    gwtest::TempDir dir;
+    gwtest::WriteFile(dir / "pargen.xml", text);
+    return gw::LoadPargenFields(dir / "pargen.xml");
 }
 
 TEST(Pargen, MissingFileGivesDefaultsAndDefaultsSaveToTheFixedDocument) {
@@ -109,7 +112,8 @@ TEST(Pargen, RangeChecksListEveryMessageInOrder) {
         {"x", "y", "z", {send, to, id}},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(gw::CheckPargenFields(c.sendTime, c.timeOut, c.profiId), c.expected)
+        EXPECT_EQ(gwtest::Messages(gw::CheckPargenFields(c.sendTime, c.timeOut, c.profiId)),
+                  c.expected)
             << c.sendTime << "|" << c.timeOut << "|" << c.profiId;
 
     PargenFields f;

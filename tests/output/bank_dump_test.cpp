@@ -7,12 +7,6 @@
 namespace gw {
 namespace {
 
-TEST(BankDump, DescribesTheWorkedExample) {
-    const std::string folder = gwtest::DataPath("output/bank_worked_example");
-    EXPECT_EQ(DescribeBankImage(gwtest::ReadFile(folder + "/expected.bin")),
-              gwtest::ReadFile(folder + "/expected_dump.txt"));
-}
-
 TEST(BankDump, RefusesBytesThatAreNoImage) {
     using namespace std::string_literals;
     const std::string header = "\x0C\0\0\0\x14\0\0\0\x1B\0\0\0"s;

@@ -1,7 +1,8 @@
 #include "output/bank_image.h"
+#include "output/gsd_file.h"
 
 #include "common/errors.h"
-#include "gateway/frame_records.h"
+#include "common/project_files.h"
 #include "project_fixture.h"
 #include "support/temp_dir.h"
 #include "xml/xml_document.h"
@@ -49,16 +50,6 @@ protected:
     gwtest::TempDir dir;
 };
 
-TEST(BankImageGolden, MatchesExpectedBytes) {
-    for (const char* name : {"bank_worked_example", "bank_no_documents", "bank_pargen_only"}) {
-        SCOPED_TRACE(name);
-        const std::string folder = gwtest::DataPath(std::string("output/") + name);
-        const BankImage image = BuildBankImage(folder);
-        EXPECT_EQ(image.Bytes, gwtest::ReadFile(folder + "/expected.bin"));
-        EXPECT_EQ(image.BankLength(), image.Bytes.size());
-    }
-}
-
 TEST_F(BankProject, OffsetsAndTotalsWrapModulo256) {
     // 40 frames of 8 bytes: 320 bytes, so frame 33 starts at 256 = 0 and the total is 64.
     Receive(Rows(40, 8));
@@ -103,7 +94,6 @@ TEST_F(BankProject, RecordFieldsAreReadAsTheGatewayExpects) {
         {{.CobId = "385"}, 0x181, 8, 0, 0},
         {{.CobId = "$18FF0001", .Dimension = "$3"}, 0x18FF0001, 3, 0, 0},
         {{.CobId = "-1"}, 0xFFFFFFFF, 8, 0, 0},
-        {{.Dimension = "264"}, 0x181, 8, 0, 0}, // low eight bits
         {{.Swap = "0x1B"}, 0x181, 8, 0x1B, 0},
         {{.Swap = "300"}, 0x181, 8, 300 % 256, 0},
         {{.Swap = std::nullopt}, 0x181, 8, 0, 0},
@@ -197,6 +187,74 @@ TEST(BankImageFailure, ABadDocumentStopsTheBuildWithItsText) {
             ADD_FAILURE() << "no error";
         } catch (const std::exception& e) {
             EXPECT_NE(std::string(e.what()).find(c.expected), std::string::npos) << e.what();
+        }
+    }
+}
+
+// A frame length the editors refuse never reaches the gateway or the master:
+// neither output is written, and the error names the document and the row.
+TEST(GeneratorFailure, ADimensionOutsideOneToEightStopsBothOutputs) {
+    for (const char* dimension : {"0", "9", "-1", "264", "2147483647"}) {
+        SCOPED_TRACE(dimension);
+        gwtest::TempDir dir;
+        gwtest::WriteFile(dir / "pdo.xml", SendDocument({Row{}, Row{.Dimension = dimension}}));
+        std::filesystem::create_directory(dir / "bin");
+        gwtest::WriteFile(dir / "bin/bank.bin", "previous");
+        const std::string expected =
+            "pdo.xml: Error row 2!! CANOpen Dimension must be between 1 and 8. ";
+        try {
+            WriteBankFile(dir.Path(), BuildBankImage(dir.Path()));
+            ADD_FAILURE() << "image written";
+        } catch (const DocumentError& e) {
+            EXPECT_EQ(e.what(), expected);
+        }
+        try {
+            WriteGsdFile(dir.Path(), dir / "device.gsd");
+            ADD_FAILURE() << "GSD written";
+        } catch (const DocumentError& e) {
+            EXPECT_EQ(e.what(), expected);
+        }
+        EXPECT_EQ(gwtest::ReadFile(dir / "bin/bank.bin"), "previous");
+        EXPECT_FALSE(std::filesystem::exists(dir / "device.gsd"));
+    }
+}
+
+// A folder, a link to a folder or a dangling link where a document belongs is
+// an error naming it, never an empty list or the default parameters.
+TEST(GeneratorFailure, ADocumentThatIsNoRegularFileIsAnError) {
+    namespace fs = std::filesystem;
+    const struct {
+        const char* what;
+        void (*make)(const std::string& path, const std::string& dir);
+    } cases[] = {
+        {"folder", [](const std::string& p, const std::string&) { fs::create_directory(p); }},
+        {"link to a folder",
+         [](const std::string& p, const std::string& dir) {
+             fs::create_directory(dir + "/elsewhere");
+             fs::create_directory_symlink(dir + "/elsewhere", p);
+         }},
+        {"dangling link", [](const std::string& p,
+                             const std::string& dir) { fs::create_symlink(dir + "/gone.xml", p); }},
+    };
+    for (const auto& c : cases) {
+        for (const char* name : {"pargen.xml", "sdo.xml", "pdo.xml"}) {
+            SCOPED_TRACE(std::string(c.what) + " " + name);
+            gwtest::TempDir dir;
+            c.make(dir / name, dir.Path());
+            const std::string expected =
+                "Cannot read file '" + (dir / name) + "': it is not a regular file";
+            try {
+                BuildBankImage(dir.Path());
+                ADD_FAILURE() << "built";
+            } catch (const FileError& e) {
+                EXPECT_EQ(e.what(), expected);
+            }
+            try {
+                ComputeGsdCounts(dir.Path());
+                ADD_FAILURE() << "counted";
+            } catch (const FileError& e) {
+                EXPECT_EQ(e.what(), expected);
+            }
         }
     }
 }

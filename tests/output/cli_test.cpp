@@ -218,15 +218,16 @@ TEST_F(CliProject, CheckReportsEveryErrorWithTheEditorsTexts) {
     const Outcome o = RunInProcess({"check", project.Path()});
     EXPECT_EQ(o.status, 1);
     EXPECT_TRUE(o.out.empty());
-    const std::vector<std::string> pargenErrors = CheckPargenFields("0", "10", "126");
+    const Findings pargenErrors = CheckPargenFields("0", "10", "126");
     ASSERT_EQ(pargenErrors.size(), 2u);
-    const std::string expected = "pargen.xml: " + pargenErrors[0] + "\n" +                       //
-                                 "pargen.xml: " + pargenErrors[1] + "\n" +                       //
-                                 "sdo.xml: " + CobIdRangeMessage(2, CobIdWidth::Bits29) + "\n" + //
-                                 "sdo.xml: " + DimensionRangeMessage(2) + "\n" +                 //
-                                 "sdo.xml: " + DimensionRangeMessage(3) + "\n" +                 //
-                                 "pdo.xml: " + CobIdRangeMessage(1, CobIdWidth::Bits29) + "\n" + //
-                                 "bank.bin: 'abc' is not a valid integer value\n";
+    // Each finding once, behind its document and row: row 2's Dimension is
+    // refused by the editor and by the image alike, and reported once.
+    const std::string expected =
+        "pargen.xml: " + pargenErrors[0].message + "\n" + "pargen.xml: " + pargenErrors[1].message +
+        "\n" + "sdo.xml:2: " + CobIdRangeMessage(2, CobIdWidth::Bits29) + "\n" +
+        "sdo.xml:2: " + DimensionRangeMessage(2) + "\n" + "sdo.xml:3: " + DimensionRangeMessage(3) +
+        "\n" + "sdo.xml:3: 'abc' is not a valid integer value\n" +
+        "pdo.xml:1: " + CobIdRangeMessage(1, CobIdWidth::Bits29) + "\n";
     EXPECT_EQ(o.err, expected);
     EXPECT_EQ(RunProgram({"check", project.Path()}, scratch).err, expected);
 }
@@ -251,10 +252,10 @@ TEST_F(CliProject, CheckReportsWhatTheEditorsCannotLoad) {
     // The GSD stops at the same malformed pargen.xml: that message is reported once.
     ASSERT_EQ(lines.size(), 4u) << o.err;
     EXPECT_EQ(lines[0].rfind("pargen.xml: Start-end tags mismatch", 0), 0u) << lines[0];
-    EXPECT_EQ(lines[1], "sdo.xml: " + CobIdRangeMessage(1, CobIdWidth::Bits11));
+    EXPECT_EQ(lines[1], "sdo.xml:1: " + CobIdRangeMessage(1, CobIdWidth::Bits11));
     EXPECT_EQ(lines[2], "pdo.xml: " + TooManyFramesMessage(FrameListKind::Send, 31));
     EXPECT_EQ(lines[3],
-              "bank.bin: Frame 31 in '" + (project / "pdo.xml") + "' has no attribute 'Cob_Id'");
+              "pdo.xml:31: Frame 31 in '" + (project / "pdo.xml") + "' has no attribute 'Cob_Id'");
 }
 
 } // namespace

@@ -30,21 +30,6 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-TEST(GsdGolden, MatchesExpectedText) {
-    for (const char* name :
-         {"gsd_packed_100_in_20_out", "gsd_per_frame_8_2_and_4", "gsd_empty_lists",
-          "gsd_packed_64_in", "gsd_packed_65_in", "gsd_per_frame_port10"}) {
-        SCOPED_TRACE(name);
-        const std::string folder = gwtest::DataPath(std::string("output/") + name);
-        const std::string expected = gwtest::ReadFile(folder + "/expected.gsd");
-        EXPECT_EQ(GsdText(ComputeGsdCounts(folder)), expected);
-
-        gwtest::TempDir out;
-        WriteGsdFile(folder, out / "device.gsd");
-        EXPECT_EQ(gwtest::ReadFile(out / "device.gsd"), expected);
-    }
-}
-
 TEST(GsdText, BannerAndEnd) {
     const std::vector<std::string> lines = Lines(GsdText(GsdCounts{}));
     ASSERT_GT(lines.size(), 21u);

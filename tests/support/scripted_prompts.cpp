@@ -1,5 +1,7 @@
 #include "support/scripted_prompts.h"
 
+#include <gtest/gtest.h>
+
 namespace gwtest {
 
 ScriptedPrompts::ScriptedPrompts() {
@@ -8,6 +10,12 @@ ScriptedPrompts::ScriptedPrompts() {
 
 ScriptedPrompts::~ScriptedPrompts() {
     gw::InstallPrompts(nullptr);
+    // An answer nobody asked for means the window did not do what the test
+    // scripted for it.
+    if (!files_.empty() || !questions_.empty())
+        ADD_FAILURE() << "Scripted answers left unused: " << files_.size()
+                      << " file or folder answer(s), " << questions_.size()
+                      << " question answer(s)";
 }
 
 QStringList ScriptedPrompts::Texts() const {

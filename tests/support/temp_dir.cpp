@@ -1,5 +1,7 @@
 #include "support/temp_dir.h"
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -40,6 +42,16 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 
 std::string DataPath(const std::string& relative) {
     return std::string(GW_TEST_DATA_DIR) + "/" + relative;
+}
+
+std::vector<std::string> CaseFolders(const std::string& relative) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(DataPath(relative), ec))
+        if (e.is_directory())
+            names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 } // namespace gwtest

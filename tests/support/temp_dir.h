@@ -1,6 +1,7 @@
 #pragma once
 // A fresh folder per test, removed afterwards.
 #include <string>
+#include <vector>
 
 namespace gwtest {
 
@@ -24,5 +25,9 @@ void WriteFile(const std::string& path, const std::string& bytes);
 
 // Path of a file under tests/data.
 std::string DataPath(const std::string& relative);
+
+// The golden cases under tests/data/`relative`: one folder per case, its input
+// and its expected output side by side. The folder names, sorted.
+std::vector<std::string> CaseFolders(const std::string& relative);
 
 } // namespace gwtest

@@ -12,7 +12,6 @@
 #include "output/project_check.h"
 #include "output/simulation.h"
 
-#include <cctype>
 #include <exception>
 #include <optional>
 #include <ostream>
@@ -224,34 +223,22 @@ int DumpBank(const Arguments& a, std::ostream& out, std::ostream&) {
     return kExitOk;
 }
 
-bool EndsWith(std::string text, std::string_view suffix) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text.size() >= suffix.size() && text.ends_with(suffix);
-}
-
 int Report(const Arguments& a, std::ostream& out, std::ostream&) {
     const std::string& dir = ProjectFolder(a);
-    const CommissioningReport report = BuildCommissioningReport(dir);
-    const bool html = a.output && (EndsWith(*a.output, ".html") || EndsWith(*a.output, ".htm"));
     if (!a.output) {
+        const CommissioningReport report = BuildCommissioningReport(dir);
         StringSink text;
         WriteReportText(report, text);
         out << text.Text();
-    } else {
-        AtomicFileSink file(*a.output);
-        if (html)
-            WriteReportHtml(report, file);
-        else
-            WriteReportText(report, file);
-        file.Commit();
-        const std::size_t n = report.findings.size();
-        out << "Wrote " << *a.output << " ("
-            << (n == 0 ? std::string("no findings")
-                       : std::to_string(n) + (n == 1 ? " finding" : " findings"))
-            << ")\n";
+        return report.findings.empty() ? kExitOk : kExitInvalid;
     }
-    return report.findings.empty() ? kExitOk : kExitInvalid;
+    const CommissioningReport report = WriteReportFile(dir, *a.output);
+    const std::size_t n = report.findings.size();
+    out << "Wrote " << *a.output << " ("
+        << (n == 0 ? std::string("no findings")
+                   : std::to_string(n) + (n == 1 ? " finding" : " findings"))
+        << ")\n";
+    return n == 0 ? kExitOk : kExitInvalid;
 }
 
 int SimulateReceiveFrames(const GatewayMap& map, const std::vector<std::string>& texts,

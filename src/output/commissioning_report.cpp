@@ -9,6 +9,7 @@
 #include "output/project_check.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <map>
 
@@ -478,6 +479,27 @@ void WriteReportHtml(const CommissioningReport& r, OutputSink& sink) {
     }
     out += "</body>\n</html>\n";
     sink.Write(out);
+}
+
+namespace {
+
+bool EndsWithNoCase(std::string text, std::string_view suffix) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text.ends_with(suffix);
+}
+
+} // namespace
+
+CommissioningReport WriteReportFile(const std::string& projectDir, const std::string& path) {
+    CommissioningReport report = BuildCommissioningReport(projectDir);
+    AtomicFileSink file(path);
+    if (EndsWithNoCase(path, ".html") || EndsWithNoCase(path, ".htm"))
+        WriteReportHtml(report, file);
+    else
+        WriteReportText(report, file);
+    file.Commit();
+    return report;
 }
 
 } // namespace gw

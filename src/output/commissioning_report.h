@@ -55,6 +55,10 @@ CommissioningReport BuildCommissioningReport(const std::string& projectDir);
 void WriteReportText(const CommissioningReport& report, OutputSink& out);
 void WriteReportHtml(const CommissioningReport& report, OutputSink& out);
 
+// Builds the report of the project and replaces `path` with it: the HTML page
+// when the name ends in .html or .htm, plain text otherwise. Throws FileError.
+CommissioningReport WriteReportFile(const std::string& projectDir, const std::string& path);
+
 // "bytes 1-2 swapped, bytes 3-6 swapped", or "none".
 std::string SwapWords(unsigned mask);
 

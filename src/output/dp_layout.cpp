@@ -28,7 +28,8 @@ std::vector<FrameSlot> Slots(const FrameListDocument& doc, std::int64_t& bytes) 
             if (d && *d >= 1 && *d <= 8)
                 s.dimension = *d;
         }
-        if (r.Swap) {
+        // An empty Swap is what an editor stores for a swap never set: none.
+        if (r.Swap && !(*r.Swap).empty()) {
             // The image takes the low byte, or 0 for a text that is no integer.
             const auto swap = TryParseIntText(*r.Swap);
             s.swap = static_cast<std::uint8_t>(swap ? *swap & 0xFF : 0);

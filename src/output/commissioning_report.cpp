@@ -90,7 +90,8 @@ std::vector<ReportParameter> Parameters(const PargenDocument& doc) {
     }));
     std::string why;
     const auto sendTime = p.Value(kCanSendTime, why);
-    const std::string period = sendTime ? std::to_string(*sendTime) + " ms" : why;
+    const std::string period =
+        sendTime ? std::to_string(*sendTime) + " ms" : "? ms (send time " + why + ")";
     out.push_back(p.Line("CAN send mode", kCanSendData, [&](std::int32_t v) {
         return v == 1 ? std::string("on data change") : "every " + period;
     }));

@@ -42,6 +42,11 @@ std::string Range(std::size_t first, std::size_t last) {
                          : std::to_string(first) + "-" + std::to_string(last);
 }
 
+// "1 byte", "7 bytes".
+std::string Count(std::size_t n) {
+    return std::to_string(n) + (n == 1 ? " byte" : " bytes");
+}
+
 // "byte 3 is" or "bytes 3-7 are".
 std::string Bytes(std::size_t first, std::size_t last) {
     return first == last ? "byte " + std::to_string(first) + " is"
@@ -212,13 +217,13 @@ std::string DpInputsText(const std::vector<std::optional<std::uint8_t>>& inputs)
 SendOutcome SimulateSend(const GatewayMap& map, const std::vector<std::uint8_t>& outputs) {
     SendOutcome out;
     if (outputs.size() < map.outputBytes)
-        out.notes.push_back("The DP output image has " + std::to_string(outputs.size()) +
-                            " bytes, the send list takes " + std::to_string(map.outputBytes) +
-                            "; " + Bytes(outputs.size(), map.outputBytes - 1) + " taken as 00");
+        out.notes.push_back("The DP output image has " + Count(outputs.size()) +
+                            ", the send list takes " + std::to_string(map.outputBytes) + "; " +
+                            Bytes(outputs.size(), map.outputBytes - 1) + " taken as 00");
     if (outputs.size() > map.outputBytes)
-        out.notes.push_back("The DP output image has " + std::to_string(outputs.size()) +
-                            " bytes, the send list takes " + std::to_string(map.outputBytes) +
-                            "; " + Bytes(map.outputBytes, outputs.size() - 1) + " ignored");
+        out.notes.push_back("The DP output image has " + Count(outputs.size()) +
+                            ", the send list takes " + std::to_string(map.outputBytes) + "; " +
+                            Bytes(map.outputBytes, outputs.size() - 1) + " ignored");
     for (const GatewayFrame& g : map.send) {
         const std::vector<int> order = SwapOrder(g.swap, g.length);
         std::vector<std::uint8_t> data(static_cast<std::size_t>(g.length));

@@ -150,6 +150,13 @@ TEST_F(CliProject, ProgramExitStatus) {
         {{"check"}, 2, "missing PROJECT_DIR"},
         {{"check", project.Path(), "-o", "x"}, 2, "unknown option '-o'"},
         {{"dump-bank", scratch / "none.bin"}, 1, "Cannot open file"},
+        {{"report", "--help"}, 0, ""},
+        {{"simulate", "--help"}, 0, ""},
+        // Row 8's swap 0x1B reaches past its 8 bytes: one finding.
+        {{"report", project.Path()}, 1, ""},
+        {{"simulate", project.Path(), "--can", "188#0102030405060708"}, 0, ""},
+        {{"simulate", project.Path(), "--dp", "00"}, 1, "bytes 1-35 are taken as 00"},
+        {{"simulate", project.Path(), "--can", "181#1", "-o", "x"}, 2, "unknown option '-o'"},
     };
     for (const auto& c : cases) {
         std::string line;

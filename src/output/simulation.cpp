@@ -1,6 +1,6 @@
 #include "output/simulation.h"
 
-#include "common/parse_int.h"
+#include "common/hex_text.h"
 #include "gateway/project_documents.h"
 #include "gateway/swap_mask.h"
 #include "output/bank_image.h"
@@ -16,16 +16,6 @@ namespace {
 constexpr std::uint32_t kMaxStandardId = 0x7FF;
 constexpr std::uint32_t kMaxExtendedId = 0x1FFFFFFF;
 constexpr std::size_t kMaxCanData = 8;
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
     std::string s;
@@ -69,6 +59,25 @@ CanFrame FrameOf(const GatewayMap& map, std::uint32_t id, std::vector<std::uint8
     return {id, extended, std::move(data)};
 }
 
+// Two hexadecimal digits a byte; any of `separators` may stand between bytes.
+std::optional<std::vector<std::uint8_t>> HexPairs(std::string_view text,
+                                                  std::string_view separators) {
+    std::vector<std::uint8_t> bytes;
+    for (std::size_t i = 0; i < text.size();) {
+        if (separators.find(text[i]) != std::string_view::npos) {
+            ++i;
+            continue;
+        }
+        const int hi = HexDigitValue(text[i]);
+        const int lo = i + 1 < text.size() ? HexDigitValue(text[i + 1]) : -1;
+        if (hi < 0 || lo < 0)
+            return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(hi << 4 | lo));
+        i += 2;
+    }
+    return bytes;
+}
+
 } // namespace
 
 std::optional<CanFrame> ParseCanFrame(std::string_view text) {
@@ -78,28 +87,17 @@ std::optional<CanFrame> ParseCanFrame(std::string_view text) {
     CanFrame f;
     f.extended = hash == 8;
     for (char c : text.substr(0, hash)) {
-        const int d = HexDigit(c);
+        const int d = HexDigitValue(c);
         if (d < 0)
             return std::nullopt;
         f.id = f.id << 4 | static_cast<std::uint32_t>(d);
     }
     if (f.id > (f.extended ? kMaxExtendedId : kMaxStandardId))
         return std::nullopt;
-    std::string_view data = text.substr(hash + 1);
-    for (std::size_t i = 0; i < data.size();) {
-        if (data[i] == '.') {
-            ++i;
-            continue;
-        }
-        if (i + 1 >= data.size())
-            return std::nullopt;
-        const int hi = HexDigit(data[i]);
-        const int lo = HexDigit(data[i + 1]);
-        if (hi < 0 || lo < 0 || f.data.size() == kMaxCanData)
-            return std::nullopt;
-        f.data.push_back(static_cast<std::uint8_t>(hi << 4 | lo));
-        i += 2;
-    }
+    std::optional<std::vector<std::uint8_t>> data = HexPairs(text.substr(hash + 1), ".");
+    if (!data || data->size() > kMaxCanData)
+        return std::nullopt;
+    f.data = std::move(*data);
     return f;
 }
 
@@ -110,23 +108,7 @@ std::string CanFrameText(const CanFrame& f) {
 }
 
 std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::string_view text) {
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < text.size();) {
-        const char c = text[i];
-        if (c == ' ' || c == '.' || c == ':' || c == '\t') {
-            ++i;
-            continue;
-        }
-        if (i + 1 >= text.size())
-            return std::nullopt;
-        const int hi = HexDigit(c);
-        const int lo = HexDigit(text[i + 1]);
-        if (hi < 0 || lo < 0)
-            return std::nullopt;
-        bytes.push_back(static_cast<std::uint8_t>(hi << 4 | lo));
-        i += 2;
-    }
-    return bytes;
+    return HexPairs(text, " .:\t");
 }
 
 std::vector<int> SwapOrder(std::uint8_t mask, int length) {

@@ -1,8 +1,7 @@
 #pragma once
 // Timing for benchmarks that run a program and its yardstick alternately in
-// one process, so the machine's load weighs on each alike: wall time and the
-// thread's CPU time of every run, and their medians.
-#include <algorithm>
+// one process, so the machine's load weighs on each alike: the wall time and
+// the thread's CPU time of every run.
 #include <chrono>
 #include <functional>
 #include <vector>
@@ -28,10 +27,5 @@ struct Times {
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
 };
-
-inline double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 } // namespace gwbench

@@ -6,6 +6,7 @@
 // run is mostly the time it waited for a core.
 #include "alternating.h"
 #include "cli/cli_commands.h"
+#include "median.h"
 
 #include <cstdio>
 #include <cstdlib>

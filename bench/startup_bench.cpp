@@ -3,7 +3,8 @@
 // from process start to its window shown and painted, and the ratio of the
 // medians is printed: of the wall time, and of the CPU time the process used
 // (on a shared machine the wall time is mostly waiting for a core).
-#include <algorithm>
+#include "median.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -55,12 +56,9 @@ Run RunOnce(const std::string& program) {
             SecondsOf(usage.ru_utime) + SecondsOf(usage.ru_stime)};
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
+
+using gwbench::Median;
 
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 21;

@@ -16,8 +16,7 @@ namespace gw {
 namespace {
 
 // The text of a row attribute that must be there.
-std::string RequiredAttribute(const StoredText& value, const char* name,
-                              int rowNumber) {
+std::string RequiredAttribute(const StoredText& value, const char* name, int rowNumber) {
     if (!value)
         throw ConversionError("Could not convert attribute '" + std::string(name) + "' of row " +
                               std::to_string(rowNumber) + " to text: the attribute is missing");

@@ -105,6 +105,14 @@ std::optional<std::int32_t> CheckInteger(const FrameListDocument& doc, const Sto
     return value;
 }
 
+// A missing document has nothing to check; one that could not be read has
+// its failure as its one finding.
+bool NothingToCheck(const DocumentRead& doc, Findings& out) {
+    if (doc.state == DocumentState::Failed)
+        out.push_back(*doc.failure);
+    return doc.state != DocumentState::Read;
+}
+
 } // namespace
 
 void DocumentRead::ThrowIfFailed() const {
@@ -140,6 +148,11 @@ FrameListDocument ReadFrameListDocument(FrameListKind kind, const std::string& p
         const pugi::xml_node list = xml->Root().child(frames::ListName(kind));
         doc.hasList = !list.empty();
         // Comments and text count as frames too: every reader agrees on the number.
+        // Counted first: one allocation for a list of any length.
+        std::size_t count = 0;
+        for (pugi::xml_node node = list.first_child(); node; node = node.next_sibling())
+            ++count;
+        doc.records.reserve(count);
         for (pugi::xml_node node = list.first_child(); node; node = node.next_sibling())
             doc.records.push_back(RecordOf(node));
         doc.xml = xml;
@@ -173,11 +186,7 @@ std::string MissingElementMessage(const PargenDocument& doc, const char* element
 
 Findings GeneratorFindings(const FrameListDocument& doc, bool needCobId) {
     Findings out;
-    if (doc.state == DocumentState::Failed) {
-        out.push_back(*doc.failure);
-        return out;
-    }
-    if (doc.state == DocumentState::Missing)
+    if (NothingToCheck(doc, out))
         return out;
     if (!doc.hasList) {
         out.push_back({doc.name, 0, 0, MissingListMessage(doc)});
@@ -202,11 +211,7 @@ Findings GeneratorFindings(const FrameListDocument& doc, bool needCobId) {
 
 Findings ParameterBlockFindings(const PargenDocument& doc) {
     Findings out;
-    if (doc.state == DocumentState::Failed) {
-        out.push_back(*doc.failure);
-        return out;
-    }
-    if (doc.state == DocumentState::Missing)
+    if (NothingToCheck(doc, out))
         return out;
     for (std::size_t i = 0; i < std::size(pargen::kElements); ++i) {
         const std::optional<std::string>& text = doc.texts[i];

@@ -6,6 +6,8 @@
 #include "gateway/document_names.h"
 #include "gateway/project_documents.h"
 
+#include <cstring>
+
 namespace gw {
 
 namespace gsd {
@@ -48,6 +50,7 @@ using gsd::R;
 using gsd::Z;
 
 constexpr std::int64_t kModuleBytes = 64;
+constexpr const char* kMakerMark = "{maker}";
 constexpr std::uint8_t kInputModule = 0x42;
 constexpr std::uint8_t kOutputModule = 0x82;
 
@@ -121,7 +124,7 @@ const char* const kExtUserPrmLines[] = {
 
 const char* const kGeneralLines[] = {
     "GSD_Revision = 5",
-    "Vendor_Name = \"Velmora\"",
+    "Vendor_Name = \"{maker}\"",
     "Model_Name = \"HD40931\"",
     "Revision = \"1.00\"",
     "Ident_Number = 0x5C1D",
@@ -161,9 +164,9 @@ const char* const kBaudrateLines[] = {
 
 const char* const kSlaveLines[] = {
     "OrderNumber=\"HD40931\"",
-    "Slave_Family = 9@Velmora@HD40931",
+    "Slave_Family = 9@{maker}@HD40931",
     "Implementation_Type = \"VPC3+\"",
-    "Info_Text=\"Velmora: Gateway CAN to PROFIBUS Slave\"",
+    "Info_Text=\"{maker}: Gateway CAN to PROFIBUS Slave\"",
     "Bitmap_Device = \"DPV0_1N\"",
     "Bitmap_SF=\"DPV0_1S\"",
     "",
@@ -202,9 +205,14 @@ public:
         for (int i = 0; i < count; ++i)
             Line();
     }
+    // "{maker}" in a fixed line stands for the maker's name, spelled once in maker.h.
     template <std::size_t N> void Lines(const char* const (&lines)[N]) {
-        for (const char* l : lines)
-            Line(l);
+        for (const char* l : lines) {
+            std::string line = l;
+            if (const auto at = line.find(kMakerMark); at != std::string::npos)
+                line.replace(at, std::strlen(kMakerMark), maker::kName);
+            Line(line);
+        }
     }
     // A heading between two rules of the same width.
     void Section(std::string_view title, int w) {

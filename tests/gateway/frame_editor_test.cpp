@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <filesystem>
+
 namespace {
 
 using gw::FSetPdo;
@@ -363,6 +365,20 @@ TEST_F(FrameEditors, StepButtonsOpenTheirEditorsModally) {
     EXPECT_FALSE(gw::FileExists(pargen));
     EXPECT_FALSE(gw::FileExists(sdo));
     EXPECT_FALSE(gw::FileExists(pdo));
+}
+
+} // namespace
+
+namespace {
+
+// A folder where the list belongs is reported by name, not shown as an empty
+// list that OK would then try to write over.
+TEST_F(FrameEditors, AListPathThatIsNoFileIsReportedByName) {
+    std::filesystem::create_directory(sdo);
+    ShowReceive();
+    EXPECT_EQ(prompts.Errors(), QStringList{QString::fromStdString("Cannot read file '" + sdo +
+                                                                   "': it is not a regular file")});
+    EXPECT_EQ(Cell(FSetVar->sga, 1, 1), "");
 }
 
 } // namespace

@@ -109,6 +109,17 @@ TEST(ProjectDocuments, ADocumentThatCannotBeReadIsAValueThatKeepsItsError) {
         std::vector<std::string>{"Element 'Send_Frames' not found in '" + (dir / "pdo.xml") + "'"});
 }
 
+TEST(ProjectDocuments, ALinkToADocumentIsTheDocument) {
+    gwtest::TempDir dir;
+    gwtest::WriteFile(dir / "shared.xml",
+                      "<R><Send_Frames><row Dimension=\"2\"/></Send_Frames></R>");
+    std::filesystem::create_symlink("shared.xml", dir / "pdo.xml");
+    const FrameListDocument doc = ReadFrameListDocument(FrameListKind::Send, dir / "pdo.xml");
+    EXPECT_EQ(doc.state, DocumentState::Read);
+    ASSERT_EQ(doc.records.size(), 1u);
+    EXPECT_EQ(doc.records[0].Dimension, "2");
+}
+
 TEST(ProjectDocuments, ParameterBlockNeedsEveryElementAsAnInteger) {
     gwtest::TempDir dir;
     gwtest::WriteFile(dir / "pargen.xml",

@@ -94,6 +94,9 @@ TEST_F(MainWindowOutput, AFailedBuildLeavesThePreviousImage) {
         {"too large", "sdo.xml", ReceiveDocument(Rows(12500, 8)),
          "The configuration image would be 100040 bytes, more than the 100001 bytes the "
          "gateway can hold"},
+        {"frame length the editors refuse", "pdo.xml",
+         SendDocument({gwtest::Row{}, gwtest::Row{.Dimension = "9"}}),
+         "pdo.xml: Error row 2!! CANOpen Dimension must be between 1 and 8. "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

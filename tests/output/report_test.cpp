@@ -3,6 +3,8 @@
 #include "output/commissioning_report.h"
 #include "output/simulation.h"
 
+#include "output/bank_image.h"
+
 #include "cli/cli_commands.h"
 #include "common/errors.h"
 #include "gateway/project_documents.h"
@@ -173,6 +175,24 @@ TEST(ReportWords, FramesShowWhatTheDocumentsHold) {
     EXPECT_EQ(r.receive.rows[0], (Cells{"1", "?", "?", "$181", "9", "none", "no", ""}));
     EXPECT_EQ(r.receive.rows[1], (Cells{"2", "1", "0-1", "18x", "2", "none", "no", ""}));
     EXPECT_EQ(r.receive.rows[2], (Cells{"3", "1", "2", "(none)", "1", "none", "yes", "Door"}));
+}
+
+TEST(ReportWords, DpBytesAreTheImagesOffsetsAlsoWhenTheyWrap) {
+    std::vector<Row> rows = Rows(40, 7);
+    rows[3].Dimension = "1";
+    Project p(rows, Rows(3, 5));
+    const CommissioningReport r = BuildCommissioningReport(p.dir.Path());
+    const std::string image = BuildBankImage(p.dir.Path()).Bytes;
+    ASSERT_EQ(r.receive.rows.size(), 40u);
+    for (std::size_t i = 0; i < 40; ++i) {
+        const auto offset = static_cast<unsigned char>(image[kBankHeaderSize + 8 * i + 7]);
+        const std::string range = r.receive.rows[i][2];
+        EXPECT_EQ(range.substr(0, range.find('-')), std::to_string(offset)) << "row " << i + 1;
+    }
+    const std::size_t sendAt = kBankHeaderSize + 8 * 40;
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(r.send.rows[i][2].substr(0, r.send.rows[i][2].find('-')),
+                  std::to_string(static_cast<unsigned char>(image[sendAt + 7 * i + 6])));
 }
 
 TEST(ReportWords, ParametersWithoutAUsableDocument) {

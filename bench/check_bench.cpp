@@ -4,51 +4,27 @@
 // one process so the machine's load weighs on each alike. Wall time and the
 // thread's CPU time are both reported: on a shared machine the wall time of a
 // run is mostly the time it waited for a core.
+#include "alternating.h"
 #include "cli/cli_commands.h"
 #include "median.h"
 #include "xml/xml_document.h"
 
 #include <pugixml.hpp>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iostream>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <time.h>
 #include <unistd.h>
 
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double CpuNow() {
-    timespec t{};
-    ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
-struct Times {
-    std::vector<double> wall, cpu;
-    void Run(const std::function<void()>& run) {
-        const auto start = Clock::now();
-        const double cpuStart = CpuNow();
-        run();
-        cpu.push_back(CpuNow() - cpuStart);
-        wall.push_back(std::chrono::duration<double>(Clock::now() - start).count());
-    }
-};
-
-} // namespace
-
 using gwbench::Median;
+using gwbench::Times;
 
 int main(int argc, char** argv) {
     const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;

@@ -7,11 +7,13 @@
 #include "bridge/Uemcy.h"
 #include "bridge/Updo.h"
 #include "common/maker.h"
+#include "common/project_files.h"
 #include "extras/UAbout.h"
 #include "gateway/USetPdo.h"
 #include "gateway/USetVar.h"
 #include "gateway/Upargen.h"
 #include "output/bank_image.h"
+#include "output/commissioning_report.h"
 #include "output/gsd_file.h"
 #include "ui/clickable_label.h"
 #include "ui/guard.h"
@@ -19,6 +21,7 @@
 #include "ui/prompts.h"
 #include "update/UBootSer.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -111,6 +114,15 @@ TFBrinvaleFirmWare::TFBrinvaleFirmWare(const AppFolders& folders, QWidget* paren
     OnClick(LbButton1, this, &TFBrinvaleFirmWare::LbButton1Click);
     connect(Label1, &ClickableLabel::clicked, this, [this] { Label1Click(); });
 
+    // A right click on the background offers the report; the window's layout
+    // stays as it is.
+    ReportAction = new QAction(QString::fromUtf8(kReportCaption), this);
+    ReportAction->setObjectName("ReportAction");
+    addAction(ReportAction);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(ReportAction, &QAction::triggered, this,
+            [this] { Guarded(this, [this] { ReportClick(); }); });
+
     FormCreate(folders);
     CentreOnScreen(this);
 }
@@ -202,6 +214,18 @@ void TFBrinvaleFirmWare::CreateBinaClick() {
     const BankImage image = BuildBankImage(Project.ProjectDir);
     WriteBankFile(Project.ProjectDir, image);
     FBootSer->ShowModal();
+}
+
+void TFBrinvaleFirmWare::ReportClick() {
+    if (Project.ProjectDir.empty()) {
+        CurrentPrompts().Message(this, kMsgProjectNotValid);
+        return;
+    }
+    const std::string file = ReportFilePath(Project.ProjectDir);
+    WriteReportFile(Project.ProjectDir, file);
+    if (!OpenLocalFile(QString::fromStdString(file)))
+        CurrentPrompts().Message(
+            this, QString::fromUtf8(kMsgReportNotShown).arg(QString::fromStdString(file)));
 }
 
 void TFBrinvaleFirmWare::AboutClick() {

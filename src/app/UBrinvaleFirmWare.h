@@ -8,6 +8,7 @@
 #include <string>
 
 class QAbstractButton;
+class QAction;
 class QPushButton;
 class QToolButton;
 
@@ -22,6 +23,9 @@ inline constexpr const char* kOpenProjectTitle = "Select directory of project";
 inline constexpr const char* kGsdFilter = "Generic Station Description (*.gsd)|*.gsd";
 inline constexpr const char* kGsdSuffix = "gsd";
 inline constexpr const char* kGsdSaveCaption = "Save As";
+inline constexpr const char* kReportCaption = "Commissioning report\u2026";
+inline constexpr const char* kMsgReportNotShown =
+    "The commissioning report was written to %1, but no program was found to show it.";
 // The .xls filter first, as ever; the second shows every workbook the import reads.
 inline constexpr const char* kExcelFilter =
     "File EXCEL (*.xls)|*.xls|Spreadsheets (*.xls *.xlsx *.ods)|*.xls;*.xlsx;*.ods";
@@ -42,6 +46,8 @@ public:
     void AboutClick();
     void Label1Click();
     void LbButton1Click();
+    // The background's context menu: writes bin/report.html and shows it.
+    void ReportClick();
 
     // Initial folder of the spreadsheet open dialog, kept equal to ProjectDir.
     const QString& OpenExcelFolder() const { return openExcelFolder_; }
@@ -61,6 +67,7 @@ public:
     QToolButton* about;
     QPushButton* LbButton1;
     ClickableLabel* Label1;
+    QAction* ReportAction;
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -14,7 +14,10 @@
 #include "gateway/project_documents.h"
 #include "output/bank_dump.h"
 #include "output/bank_image.h"
+#include "output/commissioning_report.h"
 #include "output/gsd_file.h"
+#include "output/project_check.h"
+#include "output/simulation.h"
 
 #include <exception>
 #include <optional>
@@ -40,6 +43,9 @@ const char* const kGeneralUsage =
     "                               import a bridge table from a workbook\n"
     "  export PROJECT_DIR TABLE [-o FILE]\n"
     "                               export a bridge table as CSV\n"
+    "  report PROJECT_DIR [-o FILE] the commissioning report\n"
+    "  simulate PROJECT_DIR --can COBID#DATA... | --dp DATA\n"
+    "                               try frames on the gateway's data path\n"
     "\n"
     "sw40931-cli COMMAND --help describes a command.\n"
     "Exit status: 0 success, 1 invalid project or image, 2 usage error.\n"
@@ -109,6 +115,46 @@ const char* const kXmlTreeUsage =
     "the window shows it: one node a line, indented by two blanks a level, the\n"
     "first line \"File: \" and the file's name. On a reader error the window's\n"
     "error text goes to standard error and the exit status is 1.\n";
+const char* const kReportUsage =
+    "Usage: sw40931-cli report PROJECT_DIR [-o FILE]\n"
+    "\n"
+    "The commissioning report of PROJECT_DIR: the bus parameters in words; for the\n"
+    "receive list (CAN frames to the DP inputs) and the send list (DP outputs to\n"
+    "CAN frames) one line per frame with its GSD module, the DP bytes it occupies\n"
+    "(counted from 0, the offsets of the configuration image), Cob-ID, length,\n"
+    "swap groups, delete flag and mnemonic; the totals; and every finding: the\n"
+    "editors' errors and the limits the DP master or the configuration image\n"
+    "cannot take. A swap group is taken as a reversal of its bytes.\n"
+    "\n"
+    "Written to FILE as a self-contained HTML page when its name ends in .html or\n"
+    ".htm, as plain text otherwise; without -o as plain text on standard output.\n"
+    "Exit status 0 when there are no findings, 1 when the report lists some.\n";
+
+const char* const kSimulateUsage =
+    "Usage: sw40931-cli simulate PROJECT_DIR --can COBID#DATA...\n"
+    "       sw40931-cli simulate PROJECT_DIR --dp DATA\n"
+    "\n"
+    "Runs the gateway's data path of PROJECT_DIR offline, from the frames of its\n"
+    "configuration image.\n"
+    "\n"
+    "--can: the CAN frames arrive in the given order, in the notation of cansend:\n"
+    "the identifier in hexadecimal (3 digits, or 8 for a 29-bit identifier), \"#\",\n"
+    "then up to 8 data bytes in hexadecimal, such as 181#1122334455667788. Prints\n"
+    "where each frame went, then the DP input bytes (a byte no frame wrote shows\n"
+    "as --).\n"
+    "\n"
+    "--dp: DATA is the DP output image in hexadecimal from byte 0 (blanks may part\n"
+    "the bytes). Prints the CAN frame the gateway sends for each entry of the send\n"
+    "list, in the same notation, with the DP bytes it took.\n"
+    "\n"
+    "A swap group is taken as a reversal of its bytes: with Swap 0xE0 the data\n"
+    "11 22 33 44 55 66 77 88 lands as 44 33 22 11 55 66 77 88, and the outputs go\n"
+    "out the same way. The delete flag is not simulated.\n"
+    "\n"
+    "A frame whose identifier is not in the receive list, or with more data than\n"
+    "its entry, is reported on standard error and ignored; so are DP output bytes\n"
+    "beyond the send list, and missing ones are taken as 00. Exit status 1 when\n"
+    "anything was reported, or when the project has no configuration image.\n";
 
 // What a command was given: its positional arguments and its -o value.
 struct Arguments {
@@ -116,6 +162,9 @@ struct Arguments {
     bool help = false;
     std::vector<std::string> positional;
     std::optional<std::string> output;
+    // simulate: the frames after --can, the bytes after --dp.
+    std::optional<std::vector<std::string>> can;
+    std::optional<std::vector<std::string>> dp;
 };
 
 class UsageError : public std::exception {
@@ -127,25 +176,39 @@ private:
     std::string message_;
 };
 
-Arguments Parse(const std::vector<std::string>& args, bool takesOutput) {
+// The values after a list option: every argument up to the next option.
+std::vector<std::string>& ListOption(std::optional<std::vector<std::string>>& option,
+                                     const std::string& name) {
+    if (option)
+        throw UsageError("option " + name + " given twice");
+    return option.emplace();
+}
+
+Arguments Parse(const std::vector<std::string>& args, bool takesOutput, bool takesData) {
     Arguments a;
     bool options = true;
+    std::vector<std::string>* list = nullptr; // the list option being read
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& s = args[i];
-        if (options && s == "--") {
+        if (!options || s.size() < 2 || s[0] != '-') {
+            (list ? *list : a.positional).push_back(s);
+            continue;
+        }
+        list = nullptr;
+        if (s == "--") {
             options = false;
-        } else if (options && (s == "--help" || s == "-h")) {
+        } else if (s == "--help" || s == "-h") {
             a.help = true;
-        } else if (options && takesOutput && s == "-o") {
+        } else if (takesOutput && s == "-o") {
             if (i + 1 >= args.size())
                 throw UsageError("option -o needs a file name");
             if (a.output)
                 throw UsageError("option -o given twice");
             a.output = args[++i];
-        } else if (options && s.size() > 1 && s[0] == '-') {
-            throw UsageError("unknown option '" + s + "'");
+        } else if (takesData && (s == "--can" || s == "--dp")) {
+            list = &ListOption(s == "--can" ? a.can : a.dp, s);
         } else {
-            a.positional.push_back(s);
+            throw UsageError("unknown option '" + s + "'");
         }
     }
     return a;
@@ -197,63 +260,23 @@ int Gsd(const Arguments& a, std::ostream& out, std::ostream&) {
     return kExitOk;
 }
 
-// The editors' checks of one frame list: what loading it into an editor
-// reports, then OK's checks of the rows it shows.
-Findings EditorFindings(const FrameListDocument& list, CobIdWidth width) {
-    Findings found;
-    FrameGrid grid(list.kind);
-    try {
-        const FrameLoadResult r = FillFrameGrid(list, grid);
-        if (r.framesInDocument > MaxFrameRows)
-            found.push_back({list.name, 0, 0, TooManyFramesMessage(list.kind, r.framesInDocument)});
-    } catch (const std::exception& e) {
-        found.push_back({list.name, 0, 0, e.what()});
-    }
-    // The rows read before a failed load are checked too, as the editor would on OK.
-    const Findings rows = CheckFrameRows(list.kind, grid, width);
-    found.insert(found.end(), rows.begin(), rows.end());
-    return found;
-}
-
 int Check(const Arguments& a, std::ostream& out, std::ostream& err) {
     const std::string dir = ProjectFolder(a);
     const ProjectDocuments docs = ReadProjectDocuments(dir);
-
-    // Each document's findings together: the editor's, then what the
-    // configuration image needs beyond them (it needs all the GSD file does).
-    Findings found;
-    auto add = [&found](const Findings& more) {
-        found.insert(found.end(), more.begin(), more.end());
-    };
-    CobIdWidth width = CobIdWidth::Bits11;
-    if (docs.parameters.state == DocumentState::Failed) {
-        add({*docs.parameters.failure});
-    } else {
-        const PargenFields f = PargenFieldsOf(docs.parameters);
-        add(CheckPargenFields(f.sendTime, f.timeOut, f.profiId));
-        add(ParameterBlockFindings(docs.parameters));
-        width = CobIdWidthOf(docs.parameters);
-    }
-    for (const FrameListKind kind : {FrameListKind::Receive, FrameListKind::Send}) {
-        add(EditorFindings(docs.List(kind), width));
-        add(GeneratorFindings(docs.List(kind), true));
-    }
-    if (const std::size_t size = BankImageSize(docs); size > kBankImageCapacity)
-        add({{files::kBankFile, 0, 0, BankImageTooLarge(size, kBankImageCapacity).what()}});
-
-    for (const BridgeTable& table : BridgeTables())
-        add(table.check(dir));
-
-    // Two checks may find the same thing; the user hears of it once.
+    ProjectCheck check = CheckProject(docs);
+    // The bridge documents' findings after the gateway's, each line once.
     std::unordered_set<std::string> printed;
-    for (const Finding& f : found) {
+    for (const BridgeTable& table : BridgeTables())
+        for (Finding& f : table.check(dir))
+            check.findings.push_back(std::move(f));
+    for (const Finding& f : check.findings) {
         std::string line = FindingLine(f);
         if (printed.insert(line).second)
             err << line << "\n";
     }
     if (!printed.empty())
         return kExitInvalid;
-    out << dir << ": no errors (" << (width == CobIdWidth::Bits11 ? "11" : "29")
+    out << dir << ": no errors (" << (check.width == CobIdWidth::Bits11 ? "11" : "29")
         << "-bit identifiers, " << docs.receive.records.size() << " receive and "
         << docs.send.records.size() << " send frames)\n";
     return kExitOk;
@@ -322,11 +345,86 @@ int XmlTree(const Arguments& a, std::ostream& out, std::ostream& err) {
     return PrintXmlTreeOfFile(a.positional[0], out, err);
 }
 
+int Report(const Arguments& a, std::ostream& out, std::ostream&) {
+    const std::string& dir = ProjectFolder(a);
+    if (!a.output) {
+        const CommissioningReport report = BuildCommissioningReport(dir);
+        StringSink text;
+        WriteReportText(report, text);
+        out << text.Text();
+        return report.findings.empty() ? kExitOk : kExitInvalid;
+    }
+    const CommissioningReport report = WriteReportFile(dir, *a.output);
+    const std::size_t n = report.findings.size();
+    out << "Wrote " << *a.output << " ("
+        << (n == 0 ? std::string("no findings")
+                   : std::to_string(n) + (n == 1 ? " finding" : " findings"))
+        << ")\n";
+    return n == 0 ? kExitOk : kExitInvalid;
+}
+
+int SimulateReceiveFrames(const GatewayMap& map, const std::vector<std::string>& texts,
+                          std::ostream& out, std::ostream& err) {
+    std::vector<CanFrame> frames;
+    for (const std::string& t : texts) {
+        const std::optional<CanFrame> f = ParseCanFrame(t);
+        if (!f)
+            throw UsageError("'" + t + "' is not a CAN frame such as 181#1122334455667788");
+        frames.push_back(*f);
+    }
+    const ReceiveOutcome r = SimulateReceive(map, frames);
+    bool ignored = false;
+    for (const SimulationNote& n : r.notes) {
+        (n.used ? out : err) << n.text << "\n";
+        ignored = ignored || !n.used;
+    }
+    if (r.inputs.empty())
+        out << "DP inputs: none (the receive list is empty)\n";
+    else
+        out << "DP inputs (" << r.inputs.size() << " bytes):\n" << DpInputsText(r.inputs);
+    return ignored ? kExitInvalid : kExitOk;
+}
+
+int SimulateSendImage(const GatewayMap& map, const std::vector<std::string>& texts,
+                      std::ostream& out, std::ostream& err) {
+    std::string joined;
+    for (const std::string& t : texts)
+        joined += t + " ";
+    const std::optional<std::vector<std::uint8_t>> bytes = ParseHexBytes(joined);
+    if (!bytes)
+        throw UsageError("'" + joined.substr(0, joined.size() - 1) +
+                         "' is not a DP output image in hexadecimal such as 1122334455");
+    const SendOutcome s = SimulateSend(map, *bytes);
+    for (const std::string& n : s.notes)
+        err << n << "\n";
+    if (s.frames.empty())
+        out << "No CAN frames: the send list is empty\n";
+    for (const SentFrame& f : s.frames) {
+        const std::size_t last = f.offset + f.frame.data.size() - 1;
+        out << CanFrameText(f.frame) << "  send row " << f.row << ", DP output bytes " << f.offset
+            << (last == f.offset ? "" : "-" + std::to_string(last)) << "\n";
+    }
+    return s.notes.empty() ? kExitOk : kExitInvalid;
+}
+
+int Simulate(const Arguments& a, std::ostream& out, std::ostream& err) {
+    ExpectOne(a, "PROJECT_DIR");
+    if (a.can.has_value() == a.dp.has_value())
+        throw UsageError("give either --can or --dp");
+    const std::vector<std::string>& data = a.can ? *a.can : *a.dp;
+    if (data.empty())
+        throw UsageError(a.can ? "--can needs at least one frame" : "--dp needs the output bytes");
+    const GatewayMap map = MapGateway(ReadProjectDocuments(ProjectFolder(a)));
+    return a.can ? SimulateReceiveFrames(map, data, out, err)
+                 : SimulateSendImage(map, data, out, err);
+}
+
 struct Command {
     const char* name;
     std::string (*usage)();
     bool takesOutput;
     int (*run)(const Arguments&, std::ostream&, std::ostream&);
+    bool takesData = false; // --can and --dp
 };
 
 template <const char* const& Text> std::string Fixed() {
@@ -341,6 +439,8 @@ const Command kCommands[] = {
     {"xml-tree", Fixed<kXmlTreeUsage>, false, XmlTree},
     {"import", ImportUsage, false, Import},
     {"export", ExportUsage, true, Export},
+    {"report", Fixed<kReportUsage>, true, Report},
+    {"simulate", Fixed<kSimulateUsage>, false, Simulate, true},
 };
 
 } // namespace
@@ -376,7 +476,7 @@ int Run(const std::vector<std::string>& allArgs, std::ostream& out, std::ostream
         return kExitUsage;
     }
     try {
-        Arguments a = Parse(args, command->takesOutput);
+        Arguments a = Parse(args, command->takesOutput, command->takesData);
         if (!common.dataDir.empty() || !surroundings.exeDir.empty())
             a.projectsDir = JoinPath(
                 LocateAppFolders(surroundings.exeDir, common.dataDir, surroundings.env).DataDir,

@@ -16,4 +16,8 @@ std::string BankFilePath(const std::string& projectDir) {
     return JoinPath(BinFolderPath(projectDir), files::kBankFile);
 }
 
+std::string ReportFilePath(const std::string& projectDir) {
+    return JoinPath(BinFolderPath(projectDir), files::kReportFile);
+}
+
 } // namespace gw

@@ -20,6 +20,8 @@ inline constexpr const char* kSdoAccess = "sdoaccess.xml"; // SDO access tables
 // The project's output folder and the configuration image inside it.
 inline constexpr const char* kBinFolder = "bin";
 inline constexpr const char* kBankFile = "bank.bin";
+// The commissioning report the main window writes there.
+inline constexpr const char* kReportFile = "report.html";
 
 } // namespace files
 
@@ -31,5 +33,8 @@ std::string BinFolderPath(const std::string& projectDir);
 
 // projectDir/bin/bank.bin
 std::string BankFilePath(const std::string& projectDir);
+
+// projectDir/bin/report.html
+std::string ReportFilePath(const std::string& projectDir);
 
 } // namespace gw

@@ -44,6 +44,20 @@ std::array<SwapState, kSwapBytes> SwapStates(std::uint8_t mask) {
     return states;
 }
 
+std::vector<SwapGroup> SwapGroups(std::uint8_t mask) {
+    std::vector<SwapGroup> groups;
+    // Byte k (1 to 8) is joined with byte k+1 when bit 8-k is set.
+    for (int k = 1; k <= kSwapBytes; ++k) {
+        if (!((mask >> (8 - k)) & 1u))
+            continue;
+        if (!groups.empty() && groups.back().last == k)
+            groups.back().last = k + 1;
+        else
+            groups.push_back({k, k + 1});
+    }
+    return groups;
+}
+
 bool SwapButtonDown(std::uint8_t mask, int button) {
     return SwapByteSet(mask, button);
 }

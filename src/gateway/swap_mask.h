@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace gw {
 
@@ -36,6 +37,18 @@ std::string SwapValueText(std::uint8_t mask);
 // The mask a Swap cell opens with: the low eight bits of its integer, 0 when
 // it is empty or not an integer.
 std::uint8_t SwapMaskFromCell(const std::string& swapCell);
+
+// A swap group: bytes `first` to `last`, counted from 1. A set bit 0 joins
+// BYTE8 with a ninth byte that no frame has, so `last` may be 9.
+struct SwapGroup {
+    int first = 0;
+    int last = 0;
+    bool operator==(const SwapGroup&) const = default;
+};
+
+// The groups of a mask as the gateway receives it (bit 0 included), in byte
+// order: each run of set bits from byte i to byte j is bytes i to j+1.
+std::vector<SwapGroup> SwapGroups(std::uint8_t mask);
 
 // Whether "Create SWAP" opens the dialog for a row: both the Cob-ID and the
 // Dimension cell must hold non-negative integers. Ranges are left to OK.

@@ -2,7 +2,6 @@
 
 #include <QDesktopServices>
 #include <QMouseEvent>
-#include <QUrl>
 
 namespace gw {
 
@@ -16,8 +15,29 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent* e) {
     QLabel::mouseReleaseEvent(e);
 }
 
+namespace {
+
+DesktopOpener& Opener() {
+    static DesktopOpener opener;
+    return opener;
+}
+
+bool Open(const QUrl& url) {
+    return Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
+}
+
+} // namespace
+
 void OpenExternal(const QString& url) {
-    QDesktopServices::openUrl(QUrl(url));
+    Open(QUrl(url));
+}
+
+bool OpenLocalFile(const QString& path) {
+    return Open(QUrl::fromLocalFile(path));
+}
+
+void InstallDesktopOpener(DesktopOpener opener) {
+    Opener() = std::move(opener);
 }
 
 } // namespace gw

@@ -118,6 +118,13 @@ TEST_F(CliProject, ProgramExitStatus) {
         {{"--version"}, 0, ""},
         {{"--data-dir"}, 2, "option --data-dir needs a folder"},
         {{"--data-dir", scratch.Path()}, 2, "Usage: sw40931-cli COMMAND"},
+        {{"report", "--help"}, 0, ""},
+        {{"simulate", "--help"}, 0, ""},
+        // Row 8's swap 0x1B reaches past its 8 bytes: one finding.
+        {{"report", project.Path()}, 1, ""},
+        {{"simulate", project.Path(), "--can", "188#0102030405060708"}, 0, ""},
+        {{"simulate", project.Path(), "--dp", "00"}, 1, "bytes 1-35 are taken as 00"},
+        {{"simulate", project.Path(), "--can", "181#1", "-o", "x"}, 2, "unknown option '-o'"},
     };
     for (const auto& c : cases) {
         std::string line;

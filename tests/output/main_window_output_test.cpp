@@ -4,11 +4,18 @@
 #include "app/project_globals.h"
 #include "app/windows.h"
 #include "output/bank_image.h"
+#include "output/commissioning_report.h"
 #include "output/gsd_file.h"
 #include "project_fixture.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
+#include "ui/clickable_label.h"
 #include "update/UBootSer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
 
 #include <QPushButton>
 #include <QTimer>
@@ -142,6 +149,74 @@ TEST_F(MainWindowOutput, GsdFileWithoutAProjectSaysSo) {
     window.btn_Gds->click();
     EXPECT_EQ(prompts.Messages(), QStringList{"Project not valid"});
     ASSERT_EQ(prompts.All().size(), 1u);
+}
+
+// The background's context menu, driven as a user does: a right click away
+// from the buttons, then the menu entry chosen with the keys.
+TEST_F(MainWindowOutput, BackgroundMenuWritesTheReportAndShowsIt) {
+    std::vector<QUrl> shown;
+    InstallDesktopOpener([&](const QUrl& url) {
+        shown.push_back(url);
+        return true;
+    });
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QStringList offered;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!menu)
+            return;
+        for (const QAction* a : menu->actions())
+            offered << a->text();
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    QTest::mouseClick(window.windowHandle(), Qt::RightButton, {}, QPoint(450, 110));
+    InstallDesktopOpener({});
+    window.hide();
+
+    EXPECT_EQ(offered, QStringList{QString::fromUtf8("Commissioning report\u2026")});
+    const std::string file = project + "/bin/report.html";
+    StringSink expected;
+    WriteReportHtml(BuildCommissioningReport(project), expected);
+    EXPECT_EQ(gwtest::ReadFile(file), expected.Text());
+    EXPECT_EQ(shown, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(file))});
+    EXPECT_TRUE(prompts.All().empty());
+}
+
+TEST_F(MainWindowOutput, ReportWithoutAProjectOrABrowser) {
+    std::vector<QUrl> shown;
+    bool opens = false;
+    InstallDesktopOpener([&](const QUrl& url) {
+        shown.push_back(url);
+        return opens;
+    });
+    const std::string file = project + "/bin/report.html";
+
+    // No browser: the user learns where the report is.
+    window.ReportAction->trigger();
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(prompts.Messages(),
+              QStringList{QString::fromStdString("The commissioning report was written to " + file +
+                                                 ", but no program was found to show it.")});
+
+    // No bin folder: the write fails with its reason, nothing is shown.
+    prompts.Clear();
+    shown.clear();
+    std::filesystem::remove_all(project + "/bin");
+    window.ReportAction->trigger();
+    ASSERT_EQ(prompts.Errors().size(), 1);
+    EXPECT_TRUE(
+        prompts.Errors()[0].startsWith(QString::fromStdString("Cannot write file '" + file)));
+    EXPECT_TRUE(shown.empty());
+
+    // No project: nothing is written anywhere.
+    prompts.Clear();
+    Project.ProjectDir.clear();
+    window.ReportAction->trigger();
+    EXPECT_EQ(prompts.Messages(), QStringList{"Project not valid"});
+    EXPECT_TRUE(shown.empty());
+    InstallDesktopOpener({});
 }
 
 } // namespace

@@ -38,7 +38,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
 
 } // namespace
 
-TFBrinvaleFirmWare::TFBrinvaleFirmWare(const std::string& exeDir, QWidget* parent)
+TFBrinvaleFirmWare::TFBrinvaleFirmWare(const AppFolders& folders, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setObjectName("FBrinvaleFirmWare");
     // A tool window does not count for Qt's last-window-closed rule; closing
@@ -107,12 +107,12 @@ TFBrinvaleFirmWare::TFBrinvaleFirmWare(const std::string& exeDir, QWidget* paren
     OnClick(LbButton1, this, &TFBrinvaleFirmWare::LbButton1Click);
     connect(Label1, &ClickableLabel::clicked, this, [this] { Label1Click(); });
 
-    FormCreate(exeDir);
+    FormCreate(folders);
     CentreOnScreen(this);
 }
 
-void TFBrinvaleFirmWare::FormCreate(const std::string& exeDir) {
-    Project = StartWorkspace(exeDir);
+void TFBrinvaleFirmWare::FormCreate(const AppFolders& folders) {
+    Project = StartWorkspace(folders);
     // A remembered project whose folder has gone shows the bare prefix.
     const bool remembered = Project.ProjectDir != Project.ProjectsDir;
     setWindowTitle(QString::fromUtf8(kCaptionPrefix) +

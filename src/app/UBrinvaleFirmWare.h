@@ -1,6 +1,8 @@
 #pragma once
 // The main window: the project workspace and the row of step buttons from which
 // every editor and generator is reached.
+#include "app/app_folders.h"
+
 #include <QWidget>
 
 #include <string>
@@ -25,8 +27,8 @@ inline constexpr const char* kExcelFilter = "File EXCEL (*.xls)|*.xls";
 class TFBrinvaleFirmWare : public QWidget {
     Q_OBJECT
 public:
-    // Runs the start-up in `exeDir`: folders, settings file, current project.
-    explicit TFBrinvaleFirmWare(const std::string& exeDir, QWidget* parent = nullptr);
+    // Runs the start-up in `folders`: MASTER, PROJECTS, settings file, current project.
+    explicit TFBrinvaleFirmWare(const AppFolders& folders, QWidget* parent = nullptr);
 
     void SetProjectPaths();
 
@@ -62,7 +64,7 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    void FormCreate(const std::string& exeDir);
+    void FormCreate(const AppFolders& folders);
     void FormClose();
     void GsdFileStep();
     void ShowCaption();

@@ -9,17 +9,23 @@
 #include "gateway/USetVar.h"
 #include "gateway/USwap.h"
 #include "gateway/Upargen.h"
+#include "update/ModifyFileSx.h"
 #include "update/UBootSer.h"
 
 namespace gw {
 
 void CreateAllWindows(const std::string& exeDir) {
-    FBrinvaleFirmWare = new TFBrinvaleFirmWare(exeDir);
+    CreateAllWindows(FoldersBesideExecutable(exeDir));
+}
+
+void CreateAllWindows(const AppFolders& folders) {
+    FBrinvaleFirmWare = new TFBrinvaleFirmWare(folders);
     QWidget* owner = FBrinvaleFirmWare;
     Fsaveproj = new TFsaveproj(owner);
     FHelp = new TFHelp(owner);
     FAbout = new TFAbout(owner);
     FSELstringhe = new TFSELstringhe(owner);
+    FModifyFileSx = new TFModifyFileSx(owner);
     Fpargen = new TFpargen(owner);
     FSetVar = new TFSetVar(owner);
     FSetPdo = new TFSetPdo(owner);
@@ -35,6 +41,7 @@ void DestroyAllWindows() {
     FHelp = nullptr;
     FAbout = nullptr;
     FSELstringhe = nullptr;
+    FModifyFileSx = nullptr;
     Fpargen = nullptr;
     FSetVar = nullptr;
     FSetPdo = nullptr;

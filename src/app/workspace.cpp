@@ -35,18 +35,26 @@ void SetProjectPaths(ProjectPaths& p) {
 }
 
 std::string SettingsFilePath(const ProjectPaths& p) {
-    return p.ExeDir + kSep + kSettingsFileName;
+    // Paths set up by hand with only ExeDir keep the file beside the executable.
+    return (p.DataDir.empty() ? p.ExeDir : p.DataDir) + kSep + kSettingsFileName;
 }
 
 ProjectPaths StartWorkspace(const std::string& exeDir) {
+    return StartWorkspace(FoldersBesideExecutable(exeDir));
+}
+
+ProjectPaths StartWorkspace(const AppFolders& folders) {
     ProjectPaths p;
-    p.ExeDir = exeDir;
-    while (p.ExeDir.size() > 1 && (p.ExeDir.back() == '/' || p.ExeDir.back() == '\\'))
-        p.ExeDir.pop_back();
-    p.MasterDir = p.ExeDir + kSep + "MASTER";
+    p.ExeDir = folders.ExeDir;
+    p.DataDir = folders.DataDir;
+    p.ShareDir = folders.ShareDir;
+    // The user's data folder may not exist yet, nor its parents in a fresh home.
+    if (!FolderExists(p.DataDir))
+        CreateFolderPath(p.DataDir);
+    p.MasterDir = p.DataDir + kSep + kMasterFolderName;
     if (!FolderExists(p.MasterDir))
         CreateOneFolder(p.MasterDir);
-    p.ProjectsDir = p.ExeDir + kSep + "PROJECTS";
+    p.ProjectsDir = p.DataDir + kSep + kProjectsFolderName;
     if (!FolderExists(p.ProjectsDir))
         CreateOneFolder(p.ProjectsDir);
 

@@ -1,8 +1,10 @@
 #pragma once
-// The project workspace: the folders beside the executable, the settings file
+// The project workspace: the folders MASTER and PROJECTS, the settings file
 // that remembers the last project, and the paths of the current project's
 // documents. Plain functions over a ProjectPaths value, so they test on a
 // temporary folder.
+#include "app/app_folders.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,6 +17,8 @@ inline constexpr const char* kSettingsKey = "projectname";
 
 struct ProjectPaths {
     std::string ExeDir;
+    std::string DataDir;  // holds MASTER, PROJECTS and the settings file
+    std::string ShareDir; // holds the help text
     std::string MasterDir;
     std::string ProjectsDir;
     std::string ProjectName;
@@ -31,8 +35,11 @@ struct ProjectPaths {
 // Recomputes the document paths from ProjectDir.
 void SetProjectPaths(ProjectPaths& p);
 
-// Start-up: MASTER and PROJECTS beside the executable (created when missing),
-// the remembered project if its folder is still there, else PROJECTS itself.
+// Start-up: MASTER and PROJECTS in the data folder (created when missing, the
+// data folder with its parents), the remembered project if its folder is still
+// there, else PROJECTS itself.
+ProjectPaths StartWorkspace(const AppFolders& folders);
+// Everything beside the executable.
 ProjectPaths StartWorkspace(const std::string& exeDir);
 
 std::string SettingsFilePath(const ProjectPaths& p);

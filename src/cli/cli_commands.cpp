@@ -1,6 +1,10 @@
 #include "cli/cli_commands.h"
 
+#include "app/program_options.h"
+#include "app/workspace.h"
+#include "cli/cli_firmware.h"
 #include "common/file_io.h"
+#include "common/version.h"
 #include "gateway/frame_list.h"
 #include "gateway/pargen.h"
 #include "output/bank_dump.h"
@@ -24,9 +28,20 @@ const char* const kGeneralUsage =
     "  gsd PROJECT_DIR -o FILE      write the GSD file\n"
     "  check PROJECT_DIR            check a project as the editors do\n"
     "  dump-bank FILE               show a configuration image as text\n"
+    "  firmware SOURCE.sx BINDIR OUT.sx [--banks LIST]\n"
+    "                               splice the configuration banks into a firmware\n"
     "\n"
     "sw40931-cli COMMAND --help describes a command.\n"
-    "Exit status: 0 success, 1 invalid project or image, 2 usage error.\n";
+    "Exit status: 0 success, 1 invalid project or image, 2 usage error.\n"
+    "\n"
+    "PROJECT_DIR is a project folder, or the name of a project in the PROJECTS\n"
+    "folder of the data folder, the one the program uses.\n"
+    "\n"
+    "Options before the command:\n"
+    "  --data-dir DIR  the data folder (MASTER, PROJECTS, settings file), as the\n"
+    "                  program's option of the same name\n"
+    "  --version       show the version and end\n"
+    "  --help          show this text and end\n";
 
 const char* const kBankUsage =
     "Usage: sw40931-cli bank PROJECT_DIR [-o FILE]\n"
@@ -58,6 +73,7 @@ const char* const kDumpUsage =
 
 // What a command was given: its positional arguments and its -o value.
 struct Arguments {
+    std::string projectsDir; // where a project given by name is; empty: nowhere
     bool help = false;
     std::vector<std::string> positional;
     std::optional<std::string> output;
@@ -104,17 +120,24 @@ void ExpectOne(const Arguments& a, const char* what) {
 }
 
 // The generators treat missing documents as empty lists; a folder that is not
-// there is a typing mistake, not an empty project.
-const std::string& ProjectFolder(const Arguments& a) {
+// there is a typing mistake, not an empty project. A folder of that name here
+// wins over a project of that name in PROJECTS.
+std::string ProjectFolder(const Arguments& a) {
     ExpectOne(a, "PROJECT_DIR");
     const std::string& dir = a.positional[0];
-    if (!FolderExists(dir))
-        throw std::runtime_error("project folder '" + dir + "' not found");
-    return dir;
+    if (FolderExists(dir))
+        return dir;
+    if (!a.projectsDir.empty() && ProjectNameAcceptable(dir)) {
+        const std::string named = JoinPath(a.projectsDir, dir);
+        if (FolderExists(named))
+            return named;
+        throw std::runtime_error("project folder '" + dir + "' not found, nor '" + named + "'");
+    }
+    throw std::runtime_error("project folder '" + dir + "' not found");
 }
 
 int Bank(const Arguments& a, std::ostream& out, std::ostream&) {
-    const std::string& dir = ProjectFolder(a);
+    const std::string dir = ProjectFolder(a);
     const BankImage image = BuildBankImage(dir);
     const std::string file = a.output ? *a.output : BankFilePath(dir);
     WriteBankFileTo(image, file);
@@ -126,7 +149,7 @@ int Gsd(const Arguments& a, std::ostream& out, std::ostream&) {
     ExpectOne(a, "PROJECT_DIR");
     if (!a.output)
         throw UsageError("missing -o FILE");
-    const std::string& dir = ProjectFolder(a);
+    const std::string dir = ProjectFolder(a);
     WriteGsdFile(dir, *a.output);
     out << "Wrote " << *a.output << "\n";
     return kExitOk;
@@ -150,7 +173,7 @@ private:
 };
 
 int Check(const Arguments& a, std::ostream& out, std::ostream& err) {
-    const std::string& dir = ProjectFolder(a);
+    const std::string dir = ProjectFolder(a);
     Findings findings;
 
     const std::string pargenPath = PargenFilePath(dir);
@@ -232,15 +255,28 @@ const Command kCommands[] = {
 
 } // namespace
 
-int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int Run(const std::vector<std::string>& allArgs, std::ostream& out, std::ostream& err,
+        const Surroundings& surroundings) {
+    const CommonOptions common = TakeCommonOptions(allArgs, true);
+    if (common.error) {
+        err << kProgram << ": " << *common.error << "\n\n" << kGeneralUsage;
+        return kExitUsage;
+    }
+    if (common.version) {
+        out << kProgram << " " << kVersion << "\n";
+        return kExitOk;
+    }
+    if (common.help) {
+        out << kGeneralUsage;
+        return kExitOk;
+    }
+    const std::vector<std::string>& args = common.rest;
     if (args.empty()) {
         err << kGeneralUsage;
         return kExitUsage;
     }
-    if (args[0] == "--help" || args[0] == "-h") {
-        out << kGeneralUsage;
-        return kExitOk;
-    }
+    if (args[0] == "firmware")
+        return Firmware(args, out, err);
     const Command* command = nullptr;
     for (const Command& c : kCommands)
         if (args[0] == c.name)
@@ -250,7 +286,11 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return kExitUsage;
     }
     try {
-        const Arguments a = Parse(args, command->takesOutput);
+        Arguments a = Parse(args, command->takesOutput);
+        if (!common.dataDir.empty() || !surroundings.exeDir.empty())
+            a.projectsDir = JoinPath(
+                LocateAppFolders(surroundings.exeDir, common.dataDir, surroundings.env).DataDir,
+                kProjectsFolderName);
         if (a.help) {
             out << command->usage;
             return kExitOk;

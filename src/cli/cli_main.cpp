@@ -7,5 +7,6 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return gw::cli::Run(args, std::cout, std::cerr);
+    return gw::cli::Run(args, std::cout, std::cerr,
+                        {gw::RunningExecutableDir(argv[0]), gw::UserEnvironment::FromProcess()});
 }

@@ -24,43 +24,95 @@ namespace {
     throw FileError("Cannot write file '" + path + "': " + std::strerror(err));
 }
 
+// Large enough that a line-by-line writer of a big file makes few system
+// calls; the buffer grows to it only as pieces come.
+constexpr std::size_t kWriteBufferSize = 1 << 20;
+// Pieces this big are not worth copying into the buffer first.
+constexpr std::size_t kDirectWriteSize = 1 << 16;
+
 } // namespace
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
     fs::path target(path);
     fs::path folder = target.parent_path();
-    std::string pattern = (folder.empty() ? fs::path(".") : folder).string() + "/." +
-                          target.filename().string() + ".XXXXXX";
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        ThrowWriteError(path, errno);
-    const char* p = bytes.data();
-    std::size_t left = bytes.size();
+    temp_ = (folder.empty() ? fs::path(".") : folder).string() + "/." + target.filename().string() +
+            ".XXXXXX";
+    fd_ = ::mkstemp(temp_.data());
+    if (fd_ < 0)
+        ThrowWriteError(path_, errno);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(temp_.c_str());
+    }
+}
+
+void AtomicFileWriter::Fail(int err) {
+    ::close(fd_);
+    ::unlink(temp_.c_str());
+    fd_ = -1;
+    ThrowWriteError(path_, err);
+}
+
+void AtomicFileWriter::WriteAll(const char* p, std::size_t left) {
     while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
+        ssize_t n = ::write(fd_, p, left);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            int err = errno;
-            ::close(fd);
-            ::unlink(pattern.c_str());
-            ThrowWriteError(path, err);
+            Fail(errno);
         }
         p += n;
         left -= static_cast<std::size_t>(n);
     }
+}
+
+void AtomicFileWriter::Flush() {
+    WriteAll(buffer_.data(), buffer_.size());
+    buffer_.clear();
+}
+
+void AtomicFileWriter::Write(std::string_view bytes) {
+    if (fd_ < 0)
+        ThrowWriteError(path_, EBADF);
+    if (bytes.size() >= kDirectWriteSize) {
+        Flush();
+        WriteAll(bytes.data(), bytes.size()); // a big piece goes out as it is
+        return;
+    }
+    if (buffer_.size() + bytes.size() > kWriteBufferSize)
+        Flush();
+    buffer_.append(bytes);
+}
+
+void AtomicFileWriter::Commit(bool durable) {
+    if (fd_ < 0)
+        ThrowWriteError(path_, EBADF);
+    Flush();
     // mkstemp creates 0600; documents should be as readable as any other file.
-    ::fchmod(fd, 0644);
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    ::fchmod(fd_, 0644);
+    if (durable && ::fsync(fd_) != 0)
+        Fail(errno);
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
         int err = errno;
-        ::unlink(pattern.c_str());
-        ThrowWriteError(path, err);
+        ::unlink(temp_.c_str());
+        ThrowWriteError(path_, err);
     }
-    if (::rename(pattern.c_str(), path.c_str()) != 0) {
+    if (::rename(temp_.c_str(), path_.c_str()) != 0) {
         int err = errno;
-        ::unlink(pattern.c_str());
-        ThrowWriteError(path, err);
+        ::unlink(temp_.c_str());
+        ThrowWriteError(path_, err);
     }
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+    AtomicFileWriter writer(path);
+    writer.Write(bytes);
+    writer.Commit();
 }
 
 std::string ReadWholeFile(const std::string& path) {

@@ -5,6 +5,34 @@
 
 namespace gw {
 
+// Writes a file in pieces through a temporary file in the same folder; Commit
+// renames it over the target. Destroyed without Commit, it removes the
+// temporary file and the target stays as it was, so a failed write never
+// leaves a half-written file where a good one stood. Errors throw FileError
+// naming the target and the system's reason.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(const std::string& path);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    void Write(std::string_view bytes);
+    // `durable` syncs the data to the disk before the rename; a scratch file
+    // that is deleted again soon need not pay for that.
+    void Commit(bool durable = true);
+
+private:
+    void Flush();
+    void WriteAll(const char* p, std::size_t size);
+    [[noreturn]] void Fail(int err);
+
+    std::string path_;
+    std::string temp_;
+    int fd_ = -1;
+    std::string buffer_;
+};
+
 // Replaces `path` with `bytes` through a temporary file in the same folder, so a
 // failed write never leaves a half-written file where a good one stood.
 // Throws FileError naming the file and the system's reason.

@@ -1,22 +1,9 @@
 #include "common/parse_int.h"
 
 #include "common/errors.h"
+#include "common/hex_text.h"
 
 namespace gw {
-
-namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-} // namespace
 
 std::optional<std::int32_t> TryParseIntText(std::string_view text) {
     std::size_t i = 0;
@@ -44,7 +31,7 @@ std::optional<std::int32_t> TryParseIntText(std::string_view text) {
         std::uint64_t value = 0;
         int significant = 0;
         for (char c : digits) {
-            int d = HexDigit(c);
+            int d = HexDigitValue(c);
             if (d < 0)
                 return std::nullopt;
             if (significant > 0 || d != 0)

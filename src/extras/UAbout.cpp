@@ -1,6 +1,7 @@
 #include "extras/UAbout.h"
 
 #include "common/maker.h"
+#include "common/version.h"
 #include "ui/clickable_label.h"
 #include "ui/look.h"
 
@@ -84,7 +85,7 @@ TFAbout::TFAbout(QWidget* parent) : ModalWindow(parent, Qt::Tool) {
     Label6 = Text(this, "Label6", "Software Code : ", 128, 62);
     Label9 = Text(this, "Label9", "SW40931", 240, 62);
     Label3 = Text(this, "Label3", "Version :", 128, 77);
-    Label10 = Text(this, "Label10", "1.022", 240, 77);
+    Label10 = Text(this, "Label10", kVersion, 240, 77);
     Label8 = Text(this, "Label8", "Document Code :", 128, 93);
     Label12 = Text(this, "Label12", "MN40931", 240, 93);
     Label4 = Link(this, "Label4", maker::kWebAddress, 300, 139);

@@ -13,8 +13,8 @@ namespace gw {
 
 TFHelp* FHelp = nullptr;
 
-std::string HelpFilePath(const std::string& exeDir) {
-    return JoinPath(exeDir, "help" + std::to_string(ProductVariant) + ".dat");
+std::string HelpFilePath(const std::string& shareDir) {
+    return JoinPath(shareDir, "help" + std::to_string(ProductVariant) + ".dat");
 }
 
 TFHelp::TFHelp(QWidget* parent) : ModalWindow(parent) {
@@ -40,7 +40,7 @@ TFHelp::TFHelp(QWidget* parent) : ModalWindow(parent) {
 void TFHelp::FormShow() {
     std::string text;
     try {
-        text = ReadWholeFile(HelpFilePath(Project.ExeDir));
+        text = ReadWholeFile(HelpFilePath(Project.ShareDir));
     } catch (const std::exception&) {
         RichEdit1->clear();
         CurrentPrompts().Message(this, kMsgHelpUnreadable);

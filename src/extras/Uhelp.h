@@ -1,5 +1,7 @@
 #pragma once
-// The help window: shows the help text delivered beside the program.
+// The help window: shows the help text delivered with the program (beside it in
+// a build, in the prefix's share/sw40931 when installed).
+#include "common/product.h"
 #include "ui/modal_window.h"
 
 #include <string>
@@ -8,13 +10,10 @@ class QTextEdit;
 
 namespace gw {
 
-// Selects the help file (help2.dat) and the banks of the firmware window.
-inline constexpr int ProductVariant = 2;
-
 inline constexpr const char* kMsgHelpUnreadable = "Impossible to read file Help";
 
-// ExeDir/help<ProductVariant>.dat
-std::string HelpFilePath(const std::string& exeDir);
+// ShareDir/help<ProductVariant>.dat
+std::string HelpFilePath(const std::string& shareDir);
 
 class TFHelp : public ModalWindow {
     Q_OBJECT

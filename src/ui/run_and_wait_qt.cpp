@@ -36,7 +36,23 @@ bool HasEnded(qint64 pid) {
     return state == 'Z' || state == 'X';
 }
 
+// A process for `program` with the arguments of `parameters`, reading nothing.
+void Prepare(QProcess& process, const std::string& program, const std::string& parameters) {
+    QStringList args;
+    for (const auto& a : SplitParameterText(parameters))
+        args << QString::fromStdString(a);
+    process.setProgram(QString::fromStdString(program));
+    process.setArguments(args);
+    process.setStandardInputFile(QProcess::nullDevice());
+}
+
 } // namespace
+
+bool StartProgram(const std::string& program, const std::string& parameters) {
+    QProcess process;
+    Prepare(process, program, parameters);
+    return process.startDetached();
+}
 
 QString CannotStartText(const std::string& program) {
     return QStringLiteral("Unable to start %1").arg(QString::fromStdString(program));
@@ -44,13 +60,8 @@ QString CannotStartText(const std::string& program) {
 
 RunAndWaitResult RunAndWait(const std::string& program, const std::string& parameters,
                             bool /*hidden*/, int limitMs) {
-    QStringList args;
-    for (const auto& a : SplitParameterText(parameters))
-        args << QString::fromStdString(a);
     QProcess process;
-    process.setProgram(QString::fromStdString(program));
-    process.setArguments(args);
-    process.setStandardInputFile(QProcess::nullDevice());
+    Prepare(process, program, parameters);
     qint64 pid = 0;
     if (!process.startDetached(&pid) || pid <= 0)
         return RunAndWaitResult::NotStarted;

@@ -1,6 +1,6 @@
 #pragma once
-// Starts a program and waits for it a bounded time. The wait blocks input to
-// the program's windows but lets them repaint.
+// Starts a program, and waits for it a bounded time or not at all. The wait
+// blocks input to the program's windows but lets them repaint.
 #include "update/run_and_wait.h"
 
 #include <QString>
@@ -21,7 +21,11 @@ enum class RunAndWaitResult {
 RunAndWaitResult RunAndWait(const std::string& program, const std::string& parameters, bool hidden,
                             int limitMs = kRunAndWaitLimitMs);
 
-// The message box text for an updater that could not be started.
+// Starts `program` with `parameters` split as RunAndWait does, without waiting
+// for it; false when it cannot be started.
+bool StartProgram(const std::string& program, const std::string& parameters);
+
+// The message box text for a program that could not be started.
 QString CannotStartText(const std::string& program);
 
 } // namespace gw

@@ -1,6 +1,7 @@
 #include "update/UBootSer.h"
 
 #include "app/project_globals.h"
+#include "ui/controls.h"
 #include "ui/guard.h"
 #include "ui/look.h"
 #include "ui/prompts.h"
@@ -15,35 +16,6 @@
 namespace gw {
 
 TFBootSer* FBootSer = nullptr;
-
-namespace {
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int x, int y) {
-    auto* l = new QLabel(QString::fromUtf8(text), parent);
-    l->setObjectName(name);
-    l->move(x, y);
-    l->adjustSize();
-    return l;
-}
-
-QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, int x, int y, int w,
-                        int h) {
-    auto* b = new QPushButton(QString::fromUtf8(text), parent);
-    b->setObjectName(name);
-    b->setGeometry(x, y, w, h);
-    return b;
-}
-
-QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text, int x, int y) {
-    auto* c = new QCheckBox(QString::fromUtf8(text), parent);
-    c->setObjectName(name);
-    c->move(x, y);
-    c->adjustSize();
-    c->setChecked(true);
-    return c;
-}
-
-} // namespace
 
 TFBootSer::TFBootSer(QWidget* parent)
     : ModalWindow(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -174,7 +146,7 @@ std::string TFBootSer::ParameterText() const {
 
 void TFBootSer::LbButton4Click() {
     UpdaterCommandLine = ParameterText();
-    const std::string program = UpdaterProgramPath(Project.ExeDir);
+    const std::string program = UpdaterProgramPath(Project.ExeDir, Project.DataDir);
     if (RunAndWait(program, UpdaterCommandLine, false, UpdaterWaitLimitMs) ==
         RunAndWaitResult::NotStarted)
         CurrentPrompts().Message(this, CannotStartText(program));

@@ -1,5 +1,7 @@
 #include "update/run_and_wait.h"
 
+#include "app/app_folders.h"
+
 #include <filesystem>
 
 namespace gw {
@@ -10,12 +12,8 @@ const std::string kSep(1, std::filesystem::path::preferred_separator);
 
 } // namespace
 
-std::string UpdaterProgramPath(const std::string& exeDir) {
-#ifdef _WIN32
-    return exeDir + kSep + kUpdaterName + ".exe";
-#else
-    return exeDir + kSep + kUpdaterName;
-#endif
+std::string UpdaterProgramPath(const std::string& exeDir, const std::string& dataDir) {
+    return FindHelperProgram(exeDir, dataDir.empty() ? exeDir : dataDir, kUpdaterName);
 }
 
 std::string UpdaterParameterText(const std::string& port, const UpdaterOptions& options,

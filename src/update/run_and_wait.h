@@ -12,8 +12,9 @@ inline constexpr int kRunAndWaitLimitMs = 150000;
 inline constexpr const char* kUpdaterName = "Ser_40931_Update";
 inline constexpr const char* kFirmwareFileName = "sim40931.sim";
 
-// ExeDir/Ser_40931_Update, with ".exe" on Windows.
-std::string UpdaterProgramPath(const std::string& exeDir);
+// Ser_40931_Update (".exe" on Windows) beside the executable, else in the data
+// folder (FindHelperProgram); without a data folder, beside the executable.
+std::string UpdaterProgramPath(const std::string& exeDir, const std::string& dataDir = {});
 
 struct UpdaterOptions {
     bool Firmware = true;     // download the firmware

@@ -21,7 +21,7 @@ namespace {
 TEST(HelpWindow, ShowsTheHelpFile) {
     TempDir exe;
     ScriptedPrompts prompts;
-    Project.ExeDir = exe.Path();
+    Project.ShareDir = exe.Path();
     gwtest::WriteFile(exe / "help2.dat", "<html><body><h2>Steps</h2><p>One</p></body></html>");
     TFHelp help;
     help.FormShow();
@@ -36,7 +36,7 @@ TEST(HelpWindow, ShowsTheHelpFile) {
 TEST(HelpWindow, MissingFileEmptiesTheWindow) {
     TempDir exe;
     ScriptedPrompts prompts;
-    Project.ExeDir = exe.Path();
+    Project.ShareDir = exe.Path();
     gwtest::WriteFile(exe / "help2.dat", "old text");
     TFHelp help;
     help.FormShow();

@@ -8,18 +8,13 @@
 #include "output/bank_image.h"
 #include "output/gsd_file.h"
 #include "project_fixture.h"
+#include "support/run_program.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <filesystem>
 #include <sstream>
-
-extern char** environ;
 
 namespace gw {
 namespace {
@@ -30,41 +25,11 @@ using gwtest::Row;
 using gwtest::Rows;
 using gwtest::SendDocument;
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using Outcome = gwtest::ProgramOutcome;
 
 // Runs the built program, its output captured in files of `scratch`.
 Outcome RunProgram(const std::vector<std::string>& args, const gwtest::TempDir& scratch) {
-    const std::string outPath = scratch / "stdout.txt";
-    const std::string errPath = scratch / "stderr.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    std::vector<std::string> all{GW_CLI_PATH};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& a : all)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    Outcome o;
-    const int rc = posix_spawn(&pid, GW_CLI_PATH, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-        ADD_FAILURE() << "cannot start " << GW_CLI_PATH;
-        return o;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    o.out = gwtest::ReadFile(outPath);
-    o.err = gwtest::ReadFile(errPath);
-    return o;
+    return gwtest::RunProgram(GW_CLI_PATH, args, scratch);
 }
 
 Outcome RunInProcess(const std::vector<std::string>& args) {
@@ -150,6 +115,9 @@ TEST_F(CliProject, ProgramExitStatus) {
         {{"check"}, 2, "missing PROJECT_DIR"},
         {{"check", project.Path(), "-o", "x"}, 2, "unknown option '-o'"},
         {{"dump-bank", scratch / "none.bin"}, 1, "Cannot open file"},
+        {{"--version"}, 0, ""},
+        {{"--data-dir"}, 2, "option --data-dir needs a folder"},
+        {{"--data-dir", scratch.Path()}, 2, "Usage: sw40931-cli COMMAND"},
     };
     for (const auto& c : cases) {
         std::string line;
@@ -168,6 +136,45 @@ TEST_F(CliProject, ProgramExitStatus) {
         EXPECT_EQ(in.out, o.out);
         EXPECT_EQ(in.err, o.err);
     }
+}
+
+TEST_F(CliProject, VersionIsTheProjectsOne) {
+    const Outcome o = RunProgram({"--version"}, scratch);
+    EXPECT_EQ(o.out, std::string("sw40931-cli ") + GW_PROJECT_VERSION + "\n");
+}
+
+// A project given by name is looked for in PROJECTS of the data folder the
+// windowed program would use.
+TEST_F(CliProject, AProjectNameIsFoundInTheDataFolder) {
+    namespace fs = std::filesystem;
+    gwtest::TempDir data;
+    fs::create_directories(data / "PROJECTS");
+    fs::copy(project.Path(), data / "PROJECTS/Pump", fs::copy_options::recursive);
+    const std::string bytes = BuildBankImage(project.Path()).Bytes;
+
+    const Outcome o = RunProgram({"--data-dir", data.Path(), "bank", "Pump"}, scratch);
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(gwtest::ReadFile(data / "PROJECTS/Pump/bin/bank.bin"), bytes);
+
+    const Outcome gone = RunProgram({"--data-dir=" + data.Path(), "check", "Gone"}, scratch);
+    EXPECT_EQ(gone.status, 1);
+    EXPECT_EQ(gone.err, "sw40931-cli check: project folder 'Gone' not found, nor '" +
+                            (data / "PROJECTS/Gone") + "'\n");
+
+    // An installed CLI takes the user's data folder, as the program does.
+    gwtest::TempDir root;
+    fs::create_directories(root / "usr/bin");
+    fs::create_directories(root / "usr/share/sw40931");
+    fs::create_directories(root / "home/.local/share/sw40931");
+    fs::rename(data / "PROJECTS", root / "home/.local/share/sw40931/PROJECTS");
+    std::ostringstream out, err;
+    const cli::Surroundings installed{root / "usr/bin", {"", root / "home"}};
+    EXPECT_EQ(cli::Run({"check", "Pump"}, out, err, installed), 0) << err.str();
+    EXPECT_NE(out.str().find("PROJECTS/Pump: no errors"), std::string::npos) << out.str();
+
+    // With neither, a name is a folder of the working folder only.
+    const Outcome plain = RunInProcess({"check", "Pump"});
+    EXPECT_EQ(plain.err, "sw40931-cli check: project folder 'Pump' not found\n");
 }
 
 TEST_F(CliProject, AnInvalidProjectWritesNothing) {

@@ -1,12 +1,14 @@
 // The update wizard driven as a user would: Connect, Next, the options, and the
 // launch of a stand-in updater that records what it was given.
 #include "app/project_globals.h"
+#include "support/control_text.h"
 #include "support/scripted_prompts.h"
 #include "support/temp_dir.h"
 #include "ui/run_and_wait_qt.h"
 #include "update/UBootSer.h"
 #include "update/pty.h"
 #include "update/pty_modem_devices.h"
+#include "update/temp_project.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,17 +31,7 @@ namespace {
 
 class Wizard : public ::testing::Test {
 protected:
-    Wizard() {
-        saved_ = Project;
-        Project.ExeDir = dir.Path();
-        Project.MasterDir = dir / "MASTER";
-        Project.ProjectsDir = dir / "PROJECTS";
-        Project.ProjectName = "/Pump Two";
-        Project.ProjectDir = dir / "PROJECTS/Pump Two";
-        std::filesystem::create_directories(Project.ProjectDir + "/bin");
-        w.FormShow();
-    }
-    ~Wizard() override { Project = saved_; }
+    Wizard() { w.FormShow(); }
 
     // A stand-in updater beside the executable.
     void WriteUpdater(const std::string& body) {
@@ -57,11 +49,11 @@ protected:
     bool OnPage2() const { return w.Panel1->isVisibleTo(&w); }
 
     gwtest::TempDir dir;
+    gwtest::TempProject project{dir};
     gwtest::ScriptedPrompts prompts;
     Pty pty;
     std::shared_ptr<gwtest::PtyModemDevices> modem = std::make_shared<gwtest::PtyModemDevices>();
     TFBootSer w;
-    ProjectPaths saved_;
 };
 
 TEST_F(Wizard, LayoutAndCaptions) {
@@ -93,14 +85,7 @@ TEST_F(Wizard, LayoutAndCaptions) {
     };
     for (const auto& it : items) {
         SCOPED_TRACE(it.widget->objectName().toStdString());
-        QString text;
-        if (auto* l = qobject_cast<QLabel*>(it.widget))
-            text = l->text();
-        else if (auto* b = qobject_cast<QAbstractButton*>(it.widget))
-            text = b->text();
-        else if (auto* c = qobject_cast<QComboBox*>(it.widget))
-            text = c->currentText();
-        EXPECT_EQ(text, it.text);
+        EXPECT_EQ(gwtest::ControlText(it.widget), it.text);
         EXPECT_EQ(it.widget->pos(), it.place.topLeft());
         if (it.place.width()) {
             EXPECT_EQ(it.widget->width(), it.place.width());
@@ -250,6 +235,23 @@ TEST_F(Wizard, TheUpdaterReceivesThePortOptionsAndPaths) {
                                                       "/PROJECTS/Pump Two/bin/\n");
     EXPECT_EQ(w.UpdaterCommandLine, w.ParameterText());
     EXPECT_TRUE(OnPage2()) << "the wizard stays on page 2";
+}
+
+// An installed program cannot have the updater beside it; the user's data
+// folder holds it. One beside the executable still comes first.
+TEST_F(Wizard, TheUpdaterIsLookedForBesideTheExecutableThenInTheDataFolder) {
+    gwtest::TempDir data;
+    Project.DataDir = data.Path();
+    const std::string inData = data / kUpdaterName;
+    gwtest::WriteFile(inData, "#!/bin/sh\necho data > \"$(dirname \"$0\")/ran\"\n");
+    chmod(inData.c_str(), 0755);
+    w.LbButton4Click();
+    EXPECT_EQ(gwtest::ReadFile(data / "ran"), "data\n");
+
+    WriteUpdater("echo exe > \"$(dirname \"$0\")/ran\"\n");
+    w.LbButton4Click();
+    EXPECT_EQ(gwtest::ReadFile(dir / "ran"), "exe\n");
+    EXPECT_TRUE(prompts.Texts().isEmpty()) << prompts.Texts().join("|").toStdString();
 }
 
 TEST_F(Wizard, AnUpdaterThatNeverEndsIsLeftRunningAtTheLimit) {

@@ -4,6 +4,7 @@
 #include "app/Unewp.h"
 #include "extras/SELstringhe.h"
 #include "extras/UAbout.h"
+#include "extras/UXML.h"
 #include "extras/Uhelp.h"
 #include "gateway/USetPdo.h"
 #include "gateway/USetVar.h"
@@ -27,6 +28,7 @@ void CreateAllWindows(const AppFolders& folders) {
     FSELstringhe = new TFSELstringhe(owner);
     FModifyFileSx = new TFModifyFileSx(owner);
     Fpargen = new TFpargen(owner);
+    FXML = new TFXML(owner);
     FSetVar = new TFSetVar(owner);
     FSetPdo = new TFSetPdo(owner);
     FBootSer = new TFBootSer(owner);
@@ -43,6 +45,7 @@ void DestroyAllWindows() {
     FSELstringhe = nullptr;
     FModifyFileSx = nullptr;
     Fpargen = nullptr;
+    FXML = nullptr;
     FSetVar = nullptr;
     FSetPdo = nullptr;
     FBootSer = nullptr;

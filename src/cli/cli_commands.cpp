@@ -3,6 +3,7 @@
 #include "app/program_options.h"
 #include "app/workspace.h"
 #include "cli/cli_firmware.h"
+#include "cli/cli_xml_tree.h"
 #include "common/file_io.h"
 #include "common/version.h"
 #include "gateway/frame_list.h"
@@ -30,6 +31,7 @@ const char* const kGeneralUsage =
     "  dump-bank FILE               show a configuration image as text\n"
     "  firmware SOURCE.sx BINDIR OUT.sx [--banks LIST]\n"
     "                               splice the configuration banks into a firmware\n"
+    "  xml-tree FILE                show an XML file as the XML window's tree\n"
     "\n"
     "sw40931-cli COMMAND --help describes a command.\n"
     "Exit status: 0 success, 1 invalid project or image, 2 usage error.\n"
@@ -70,6 +72,14 @@ const char* const kDumpUsage =
     "\n"
     "Shows the configuration image FILE as text: the header offsets, one line per\n"
     "frame record and the parameter block.\n";
+
+const char* const kXmlTreeUsage =
+    "Usage: sw40931-cli xml-tree FILE\n"
+    "\n"
+    "Reads the XML file FILE with the XML window's reader and prints its tree as\n"
+    "the window shows it: one node a line, indented by two blanks a level, the\n"
+    "first line \"File: \" and the file's name. On a reader error the window's\n"
+    "error text goes to standard error and the exit status is 1.\n";
 
 // What a command was given: its positional arguments and its -o value.
 struct Arguments {
@@ -239,6 +249,11 @@ int DumpBank(const Arguments& a, std::ostream& out, std::ostream&) {
     return kExitOk;
 }
 
+int XmlTree(const Arguments& a, std::ostream& out, std::ostream& err) {
+    ExpectOne(a, "FILE");
+    return PrintXmlTreeOfFile(a.positional[0], out, err);
+}
+
 struct Command {
     const char* name;
     const char* usage;
@@ -251,6 +266,7 @@ const Command kCommands[] = {
     {"gsd", kGsdUsage, true, Gsd},
     {"check", kCheckUsage, false, Check},
     {"dump-bank", kDumpUsage, false, DumpBank},
+    {"xml-tree", kXmlTreeUsage, false, XmlTree},
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "common/file_io.h"
 
 #include "common/errors.h"
+#include "common/replacement_temp.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -33,11 +34,7 @@ constexpr std::size_t kDirectWriteSize = 1 << 16;
 } // namespace
 
 AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
-    fs::path target(path);
-    fs::path folder = target.parent_path();
-    temp_ = (folder.empty() ? fs::path(".") : folder).string() + "/." + target.filename().string() +
-            ".XXXXXX";
-    fd_ = ::mkstemp(temp_.data());
+    fd_ = CreateReplacementTemp(path_, temp_);
     if (fd_ < 0)
         ThrowWriteError(path_, errno);
 }

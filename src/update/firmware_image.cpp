@@ -4,6 +4,7 @@
 
 #include "common/file_io.h"
 #include "common/hex_text.h"
+#include "common/replacement_temp.h"
 #include "update/run_and_wait.h"
 
 #include <algorithm>
@@ -488,8 +489,14 @@ FirmwareBuild BuildFirmwareImage(const FirmwareFolders& folders, const std::stri
         input = outputPath;
     }
     std::error_code ec;
-    for (int stage = 1; stage <= kBankCount; ++stage)
+    for (int stage = 1; stage <= kBankCount; ++stage) {
         fs::remove(JoinPath(folders.OutputDir, StageFileName(stage)), ec);
+        // What an earlier build, killed while writing, left of its outputs: a
+        // stage that passes its input on writes nothing that would sweep them.
+        RemoveAbandonedTemps(JoinPath(folders.OutputDir, StageFileName(stage)));
+    }
+    if (IsPlainFileName(folders.NewSxName))
+        RemoveAbandonedTemps(JoinPath(folders.OutputDir, folders.NewSxName));
     return build;
 }
 

@@ -286,25 +286,6 @@ TEST_F(FakeComm, AHandlerMayCloseThePort) {
     EXPECT_EQ(device->Calls(), (std::vector<std::string>{"purge", "close"}));
 }
 
-TEST_F(FakeComm, WithoutAPosterEventsRunOnTheMonitoringThread) {
-    TComm direct(devices);
-    std::mutex m;
-    std::condition_variable cv;
-    int cts = 0;
-    direct.OnCts = [&](TCustomComm* sender) {
-        static_cast<TComm*>(sender)->ClosePort(); // on its own thread: must not hang
-        std::lock_guard lock(m);
-        ++cts;
-        cv.notify_all();
-    };
-    direct.OpenPort();
-    devices->last->Push(EV_CTS);
-    std::unique_lock lock(m);
-    ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(5), [&] { return cts == 1; }));
-    EXPECT_FALSE(direct.PortIsOpen());
-    EXPECT_EQ(devices->last->Calls(), (std::vector<std::string>{"purge", "close"}));
-}
-
 TEST_F(FakeComm, AVanishedDeviceIsReportedOnceAndThePortOpensAgain) {
     std::vector<std::string> lost;
     int code = 0;
@@ -352,23 +333,41 @@ TEST_F(FakeComm, ALossStillQueuedAtCloseIsDropped) {
     EXPECT_TRUE(comm.PortIsOpen());
 }
 
-TEST_F(FakeComm, WithoutAPosterALossRunsOnTheMonitoringThread) {
-    TComm direct(devices);
-    std::mutex m;
-    std::condition_variable cv;
-    int lost = 0;
-    direct.OnDeviceLost = [&](TCustomComm* sender, const ECommError&) {
-        static_cast<TComm*>(sender)->ClosePort(); // on its own thread: must not hang
-        std::lock_guard lock(m);
-        ++lost;
-        cv.notify_all();
+// Without a poster, handlers run on the monitoring thread; one that closes the
+// port there must not wait for its own thread.
+TEST_F(FakeComm, WithoutAPosterHandlersRunOnTheMonitoringThread) {
+    const struct {
+        const char* what;
+        std::function<void(TComm&, std::function<void(TCustomComm*)>)> handle;
+        std::function<void(gwtest::FakeCommDevice&)> happen;
+    } cases[] = {
+        {"a line event", [](TComm& c, std::function<void(TCustomComm*)> h) { c.OnCts = h; },
+         [](gwtest::FakeCommDevice& d) { d.Push(EV_CTS); }},
+        {"the device lost",
+         [](TComm& c, std::function<void(TCustomComm*)> h) {
+             c.OnDeviceLost = [h](TCustomComm* sender, const ECommError&) { h(sender); };
+         },
+         [](gwtest::FakeCommDevice& d) { d.Vanish(EIO); }},
     };
-    direct.OpenPort();
-    devices->last->Vanish(EIO);
-    std::unique_lock lock(m);
-    ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(5), [&] { return lost == 1; }));
-    EXPECT_FALSE(direct.PortIsOpen());
-    EXPECT_EQ(devices->last->Calls(), (std::vector<std::string>{"purge", "close"}));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TComm direct(devices);
+        std::mutex m;
+        std::condition_variable cv;
+        int calls = 0;
+        c.handle(direct, [&](TCustomComm* sender) {
+            static_cast<TComm*>(sender)->ClosePort();
+            std::lock_guard lock(m);
+            ++calls;
+            cv.notify_all();
+        });
+        direct.OpenPort();
+        c.happen(*devices->last);
+        std::unique_lock lock(m);
+        ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(5), [&] { return calls == 1; }));
+        EXPECT_FALSE(direct.PortIsOpen());
+        EXPECT_EQ(devices->last->Calls(), (std::vector<std::string>{"purge", "close"}));
+    }
 }
 
 TEST(CommNames, DevicePaths) {

@@ -2,6 +2,10 @@
 
 #include "app/Unewp.h"
 #include "app/project_globals.h"
+#include "bridge/UInfoPdo.h"
+#include "bridge/UWemcy.h"
+#include "bridge/Uemcy.h"
+#include "bridge/Updo.h"
 #include "common/maker.h"
 #include "extras/UAbout.h"
 #include "gateway/USetPdo.h"
@@ -170,6 +174,14 @@ void TFBrinvaleFirmWare::btn_str_lng1aClick(QAbstractButton* button) {
         FSetPdo->ShowModal();
     else if (button == btn_Prm_Gen)
         Fpargen->ShowModal();
+    else if (button == btn_Pdo)
+        Fpdo->ShowModal();
+    else if (button == btn_Emcy)
+        Femcy->ShowModal();
+    else if (button == btn_Emcy_Wd)
+        FWemcy->ShowModal();
+    else if (button == btn_Info_Pdo)
+        FInfopdo->ShowModal();
 }
 
 void TFBrinvaleFirmWare::GsdFileStep() {

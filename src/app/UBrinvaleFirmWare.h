@@ -22,7 +22,9 @@ inline constexpr const char* kOpenProjectTitle = "Select directory of project";
 inline constexpr const char* kGsdFilter = "Generic Station Description (*.gsd)|*.gsd";
 inline constexpr const char* kGsdSuffix = "gsd";
 inline constexpr const char* kGsdSaveCaption = "Save As";
-inline constexpr const char* kExcelFilter = "File EXCEL (*.xls)|*.xls";
+// The .xls filter first, as ever; the second shows every workbook the import reads.
+inline constexpr const char* kExcelFilter =
+    "File EXCEL (*.xls)|*.xls|Spreadsheets (*.xls *.xlsx *.ods)|*.xls;*.xlsx;*.ods";
 
 class TFBrinvaleFirmWare : public QWidget {
     Q_OBJECT

@@ -2,6 +2,11 @@
 
 #include "app/UBrinvaleFirmWare.h"
 #include "app/Unewp.h"
+#include "bridge/UInfoPdo.h"
+#include "bridge/USdo.h"
+#include "bridge/UWemcy.h"
+#include "bridge/Uemcy.h"
+#include "bridge/Updo.h"
 #include "extras/SELstringhe.h"
 #include "extras/UAbout.h"
 #include "extras/UXML.h"
@@ -28,7 +33,12 @@ void CreateAllWindows(const AppFolders& folders) {
     FSELstringhe = new TFSELstringhe(owner);
     FModifyFileSx = new TFModifyFileSx(owner);
     Fpargen = new TFpargen(owner);
+    Fsdo = new TFsdo(owner);
+    Fpdo = new TFpdo(owner);
+    Femcy = new TFemcy(owner);
+    FWemcy = new TFWemcy(owner);
     FXML = new TFXML(owner);
+    FInfopdo = new TFInfopdo(owner);
     FSetVar = new TFSetVar(owner);
     FSetPdo = new TFSetPdo(owner);
     FBootSer = new TFBootSer(owner);
@@ -45,7 +55,12 @@ void DestroyAllWindows() {
     FSELstringhe = nullptr;
     FModifyFileSx = nullptr;
     Fpargen = nullptr;
+    Fsdo = nullptr;
+    Fpdo = nullptr;
+    Femcy = nullptr;
+    FWemcy = nullptr;
     FXML = nullptr;
+    FInfopdo = nullptr;
     FSetVar = nullptr;
     FSetPdo = nullptr;
     FBootSer = nullptr;

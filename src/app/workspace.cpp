@@ -32,6 +32,7 @@ void SetProjectPaths(ProjectPaths& p) {
     p.EmcyWordPath = doc("emcyword.xml");
     p.RpdoDefPath = doc("rpdodef.xml");
     p.SdoPdoPath = doc("sdopdo.xml");
+    p.SdoAccessPath = doc("sdoaccess.xml");
 }
 
 std::string SettingsFilePath(const ProjectPaths& p) {

@@ -30,6 +30,7 @@ struct ProjectPaths {
     std::string EmcyWordPath;
     std::string RpdoDefPath;
     std::string SdoPdoPath;
+    std::string SdoAccessPath; // the SDO access tables
 };
 
 // Recomputes the document paths from ProjectDir.

@@ -2,6 +2,8 @@
 
 #include "app/program_options.h"
 #include "app/workspace.h"
+#include "bridge/bridge_tables.h"
+#include "bridge/workbook.h"
 #include "cli/cli_firmware.h"
 #include "cli/cli_xml_tree.h"
 #include "common/file_io.h"
@@ -32,6 +34,10 @@ const char* const kGeneralUsage =
     "  firmware SOURCE.sx BINDIR OUT.sx [--banks LIST]\n"
     "                               splice the configuration banks into a firmware\n"
     "  xml-tree FILE                show an XML file as the XML window's tree\n"
+    "  import PROJECT_DIR TABLE WORKBOOK\n"
+    "                               import a bridge table from a workbook\n"
+    "  export PROJECT_DIR TABLE [-o FILE]\n"
+    "                               export a bridge table as CSV\n"
     "\n"
     "sw40931-cli COMMAND --help describes a command.\n"
     "Exit status: 0 success, 1 invalid project or image, 2 usage error.\n"
@@ -65,13 +71,33 @@ const char* const kCheckUsage =
     "project. Then it reports what would stop the configuration image or the GSD\n"
     "file. Errors go to standard error, one per line, behind the document's name;\n"
     "the exit status is 1 when there is any. An unreadable pargen.xml is reported\n"
-    "and the frames are then checked for 11-bit identifiers.\n";
+    "and the frames are then checked for 11-bit identifiers. The bridge tables'\n"
+    "documents are read as their editors read them.\n";
 
 const char* const kDumpUsage =
     "Usage: sw40931-cli dump-bank FILE\n"
     "\n"
     "Shows the configuration image FILE as text: the header offsets, one line per\n"
     "frame record and the parameter block.\n";
+
+std::string ImportUsage() {
+    return "Usage: sw40931-cli import PROJECT_DIR TABLE WORKBOOK\n"
+           "\n"
+           "Imports the table's sheet of WORKBOOK (.xls, .xlsx or .ods) and saves the\n"
+           "table's document in PROJECT_DIR, as the editor's Import followed by OK. An\n"
+           "import that stops on a record is reported and nothing is written.\n"
+           "TABLE is one of: " +
+           BridgeTableNames() + ".\n" + BridgeTableNotes();
+}
+
+std::string ExportUsage() {
+    return "Usage: sw40931-cli export PROJECT_DIR TABLE [-o FILE]\n"
+           "\n"
+           "Writes the table's saved document as the editor's Export does, by default to\n"
+           "PROJECT_DIR/SHEET.csv (sdo.csv, rpdodef.csv, ...).\n"
+           "TABLE is one of: " +
+           BridgeTableNames() + ".\n" + BridgeTableNotes();
+}
 
 const char* const kXmlTreeUsage =
     "Usage: sw40931-cli xml-tree FILE\n"
@@ -132,9 +158,7 @@ void ExpectOne(const Arguments& a, const char* what) {
 // The generators treat missing documents as empty lists; a folder that is not
 // there is a typing mistake, not an empty project. A folder of that name here
 // wins over a project of that name in PROJECTS.
-std::string ProjectFolder(const Arguments& a) {
-    ExpectOne(a, "PROJECT_DIR");
-    const std::string& dir = a.positional[0];
+std::string ResolveProject(const Arguments& a, const std::string& dir) {
     if (FolderExists(dir))
         return dir;
     if (!a.projectsDir.empty() && ProjectNameAcceptable(dir)) {
@@ -144,6 +168,11 @@ std::string ProjectFolder(const Arguments& a) {
         throw std::runtime_error("project folder '" + dir + "' not found, nor '" + named + "'");
     }
     throw std::runtime_error("project folder '" + dir + "' not found");
+}
+
+std::string ProjectFolder(const Arguments& a) {
+    ExpectOne(a, "PROJECT_DIR");
+    return ResolveProject(a, a.positional[0]);
 }
 
 int Bank(const Arguments& a, std::ostream& out, std::ostream&) {
@@ -214,6 +243,10 @@ int Check(const Arguments& a, std::ostream& out, std::ostream& err) {
             findings.Add(file, m);
     }
 
+    for (const BridgeTable& table : BridgeTables())
+        for (const BridgeFinding& f : table.check(dir))
+            findings.Add(f.document, f.message);
+
     // What the generators need beyond the editors' checks (a row past an empty
     // Cob-ID, a list element missing, ...).
     try {
@@ -238,6 +271,53 @@ int Check(const Arguments& a, std::ostream& out, std::ostream& err) {
     return kExitOk;
 }
 
+// PROJECT_DIR TABLE and `more` further arguments.
+struct TableArguments {
+    const BridgeTable& table;
+    std::string dir;
+};
+
+TableArguments TableArgument(const Arguments& a, std::size_t more, const char* moreName) {
+    if (a.positional.size() < 2)
+        throw UsageError(a.positional.empty() ? "missing PROJECT_DIR" : "missing TABLE");
+    if (a.positional.size() < 2 + more)
+        throw UsageError(std::string("missing ") + moreName);
+    if (a.positional.size() > 2 + more)
+        throw UsageError("unexpected argument '" + a.positional[2 + more] + "'");
+    const BridgeTable* table = FindBridgeTable(a.positional[1]);
+    if (!table)
+        throw UsageError("unknown table '" + a.positional[1] + "'");
+    return {*table, ResolveProject(a, a.positional[0])};
+}
+
+int Import(const Arguments& a, std::ostream& out, std::ostream& err) {
+    const auto [table, dir] = TableArgument(a, 1, "WORKBOOK");
+    const std::string& workbook = a.positional[2];
+    const ImportReport report = table.importAndSave(dir, workbook);
+    if (report.stop) {
+        err << ImportStopMessage(report.sheetName, *report.stop) << " Nothing was written to "
+            << JoinPath(dir, table.documentFile) << ".\n";
+        return kExitInvalid;
+    }
+    if (!report.sheetFound)
+        err << "'" << workbook << "' has no sheet \"" << table.sheetName
+            << "\": the tables were left empty.\n";
+    else if (!report.Message().empty())
+        err << report.Message() << "\n";
+    out << "Imported " << report.placed << " records into " << JoinPath(dir, table.documentFile)
+        << "\n";
+    return kExitOk;
+}
+
+int Export(const Arguments& a, std::ostream& out, std::ostream&) {
+    const auto [table, dir] = TableArgument(a, 0, "");
+    const std::vector<CsvLine> lines = table.exportLines(dir);
+    const std::string file = a.output ? *a.output : CsvFilePath(dir, table.sheetName);
+    WriteCsvFile(file, lines);
+    out << "Wrote " << lines.size() << " lines to " << file << "\n";
+    return kExitOk;
+}
+
 int DumpBank(const Arguments& a, std::ostream& out, std::ostream&) {
     ExpectOne(a, "FILE");
     const std::string& file = a.positional[0];
@@ -256,17 +336,23 @@ int XmlTree(const Arguments& a, std::ostream& out, std::ostream& err) {
 
 struct Command {
     const char* name;
-    const char* usage;
+    std::string (*usage)();
     bool takesOutput;
     int (*run)(const Arguments&, std::ostream&, std::ostream&);
 };
 
+template <const char* const& Text> std::string Fixed() {
+    return Text;
+}
+
 const Command kCommands[] = {
-    {"bank", kBankUsage, true, Bank},
-    {"gsd", kGsdUsage, true, Gsd},
-    {"check", kCheckUsage, false, Check},
-    {"dump-bank", kDumpUsage, false, DumpBank},
-    {"xml-tree", kXmlTreeUsage, false, XmlTree},
+    {"bank", Fixed<kBankUsage>, true, Bank},
+    {"gsd", Fixed<kGsdUsage>, true, Gsd},
+    {"check", Fixed<kCheckUsage>, false, Check},
+    {"dump-bank", Fixed<kDumpUsage>, false, DumpBank},
+    {"xml-tree", Fixed<kXmlTreeUsage>, false, XmlTree},
+    {"import", ImportUsage, false, Import},
+    {"export", ExportUsage, true, Export},
 };
 
 } // namespace
@@ -308,12 +394,12 @@ int Run(const std::vector<std::string>& allArgs, std::ostream& out, std::ostream
                 LocateAppFolders(surroundings.exeDir, common.dataDir, surroundings.env).DataDir,
                 kProjectsFolderName);
         if (a.help) {
-            out << command->usage;
+            out << command->usage();
             return kExitOk;
         }
         return command->run(a, out, err);
     } catch (const UsageError& e) {
-        err << kProgram << " " << command->name << ": " << e.what() << "\n\n" << command->usage;
+        err << kProgram << " " << command->name << ": " << e.what() << "\n\n" << command->usage();
         return kExitUsage;
     } catch (const std::exception& e) {
         err << kProgram << " " << command->name << ": " << e.what() << "\n";

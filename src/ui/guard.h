@@ -19,4 +19,13 @@ template <class W> void OnClick(QAbstractButton* button, W* window, void (W::*ha
                      [window, handler] { Guarded(window, [&] { (window->*handler)(); }); });
 }
 
+// The same for a handler shared by several buttons, which tells them apart by
+// the button it is given.
+template <class W>
+void OnClickOf(QAbstractButton* button, W* window, void (W::*handler)(QAbstractButton*)) {
+    QObject::connect(button, &QAbstractButton::clicked, window, [window, handler, button] {
+        Guarded(window, [&] { (window->*handler)(button); });
+    });
+}
+
 } // namespace gw

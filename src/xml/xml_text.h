@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -22,5 +23,13 @@ std::optional<UnfitXmlChar> FindUnfitXmlChar(std::string_view utf8);
 
 // "character 4 (U+0001)", or "character 4 (byte 0xFF, not UTF-8)", for messages.
 std::string DescribeUnfitXmlChar(const UnfitXmlChar& c);
+
+// Throws std::runtime_error when `text` holds a character XML 1.0 cannot;
+// the message begins with what `where()` returns (made only then).
+template <class Where> void RequireXmlText(std::string_view text, Where&& where) {
+    if (const std::optional<UnfitXmlChar> unfit = FindUnfitXmlChar(text))
+        throw std::runtime_error(where() + ": " + DescribeUnfitXmlChar(*unfit) +
+                                 " cannot be stored in an XML document.");
+}
 
 } // namespace gw

@@ -1,0 +1,489 @@
+// The workbook reader module: .xls through FreeXL (xls_reader.cpp); .xlsx and
+// .ods through orcus's import filters feeding our own cell receiver, which
+// keeps the sheet names and the cells of the one sheet wanted. A module of its
+// own so that only an import pays for loading these libraries.
+#include "bridge/sheet_reader.h"
+
+#include <orcus/exception.hpp>
+#include <orcus/orcus_ods.hpp>
+#include <orcus/orcus_xlsx.hpp>
+#include <orcus/spreadsheet/import_interface.hpp>
+#include <orcus/zip_archive.hpp>
+#include <orcus/zip_archive_stream.hpp>
+
+#include <zlib.h>
+
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <memory>
+#include <string_view>
+
+namespace gw {
+
+namespace {
+
+namespace ss = orcus::spreadsheet;
+
+class SharedStrings : public ss::iface::import_shared_strings {
+public:
+    const std::string& At(std::size_t i) const {
+        static const std::string empty;
+        return i < strings_.size() ? strings_[i] : empty;
+    }
+
+    std::size_t append(std::string_view s) override {
+        strings_.emplace_back(s);
+        return strings_.size() - 1;
+    }
+    std::size_t add(std::string_view s) override { return append(s); }
+    void set_segment_font(std::size_t) override {}
+    void set_segment_bold(bool) override {}
+    void set_segment_italic(bool) override {}
+    void set_segment_font_name(std::string_view) override {}
+    void set_segment_font_size(double) override {}
+    void set_segment_font_color(ss::color_elem_t, ss::color_elem_t, ss::color_elem_t,
+                                ss::color_elem_t) override {}
+    void append_segment(std::string_view s) override { segments_.append(s); }
+    std::size_t commit_segments() override {
+        strings_.push_back(std::move(segments_));
+        segments_.clear();
+        return strings_.size() - 1;
+    }
+
+private:
+    std::vector<std::string> strings_;
+    std::string segments_;
+};
+
+// A formula cell counts with its last calculated result, as a database driver
+// reads it.
+class FormulaResults : public ss::iface::import_formula {
+public:
+    explicit FormulaResults(SheetCells* cells) : cells_(cells) {}
+
+    void set_position(ss::row_t row, ss::col_t col) override {
+        row_ = row;
+        col_ = col;
+        result_.reset();
+    }
+    void set_formula(ss::formula_grammar_t, std::string_view) override {}
+    void set_shared_formula_index(std::size_t) override {}
+    void set_result_string(std::string_view value) override { result_ = std::string(value); }
+    void set_result_value(double value) override { result_ = NumberCellText(value); }
+    void set_result_bool(bool value) override { result_ = value ? "TRUE" : "FALSE"; }
+    void set_result_empty() override { result_.reset(); }
+    void commit() override {
+        if (cells_ && result_)
+            cells_->Set(row_, col_, std::move(*result_));
+    }
+
+private:
+    SheetCells* cells_;
+    ss::row_t row_ = 0;
+    ss::col_t col_ = 0;
+    std::optional<std::string> result_;
+};
+
+// One sheet; only the wanted sheet keeps its cells, the others are read past.
+class Sheet : public ss::iface::import_sheet {
+public:
+    Sheet(const SharedStrings& strings, SheetCells* cells)
+        : strings_(strings), cells_(cells), formulas_(cells) {}
+
+    ss::iface::import_formula* get_formula() override { return &formulas_; }
+
+    void set_auto(ss::row_t row, ss::col_t col, std::string_view s) override {
+        Keep(row, col, std::string(s));
+    }
+    // The string table may come after the sheets: strings are looked up at the end.
+    void set_string(ss::row_t row, ss::col_t col, ss::string_id_t id) override {
+        if (cells_)
+            pending_.push_back({row, col, id});
+    }
+    void set_value(ss::row_t row, ss::col_t col, double value) override {
+        Keep(row, col, NumberCellText(value));
+    }
+    void set_bool(ss::row_t row, ss::col_t col, bool value) override {
+        Keep(row, col, value ? "TRUE" : "FALSE");
+    }
+    void set_date_time(ss::row_t row, ss::col_t col, int year, int month, int day, int hour,
+                       int minute, double second) override {
+        char text[32];
+        if (hour == 0 && minute == 0 && second == 0)
+            std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+        else
+            std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day,
+                          hour, minute, static_cast<int>(second));
+        Keep(row, col, text);
+    }
+    void set_format(ss::row_t, ss::col_t, std::size_t) override {}
+    void set_format(ss::row_t, ss::col_t, ss::row_t, ss::col_t, std::size_t) override {}
+    void fill_down_cells(ss::row_t row, ss::col_t col, ss::row_t count) override {
+        if (!cells_ || row < 0 || row >= cells_->Rows() || col < 0 || col >= cells_->Columns())
+            return;
+        const SheetCell source = cells_->At(row, col);
+        if (!source)
+            return;
+        for (ss::row_t r = 1; r <= count; ++r)
+            cells_->Set(row + r, col, *source);
+    }
+    ss::range_size_t get_sheet_size() const override { return {1048576, 16384}; }
+
+    void ResolveStrings() {
+        for (const Pending& p : pending_)
+            Keep(p.row, p.col, strings_.At(p.id));
+        pending_.clear();
+    }
+
+private:
+    struct Pending {
+        ss::row_t row;
+        ss::col_t col;
+        ss::string_id_t id;
+    };
+    std::vector<Pending> pending_;
+
+    void Keep(ss::row_t row, ss::col_t col, std::string text) {
+        if (cells_)
+            cells_->Set(row, col, std::move(text));
+    }
+
+    const SharedStrings& strings_;
+    SheetCells* cells_;
+    FormulaResults formulas_;
+};
+
+// Cell addresses in A1 notation ("B3", "$B$3", "A1:H8"), all on the sheet
+// being read: the reader needs them for a sheet's dimension and merged cells.
+class A1Resolver : public ss::iface::import_reference_resolver {
+public:
+    ss::src_address_t resolve_address(std::string_view text) override {
+        ss::src_address_t a{0, 0, 0};
+        if (const auto bang = text.rfind('!'); bang != std::string_view::npos)
+            text.remove_prefix(bang + 1);
+        std::size_t i = 0;
+        auto skipDollar = [&] {
+            if (i < text.size() && text[i] == '$')
+                ++i;
+        };
+        skipDollar();
+        int column = 0;
+        const std::size_t letters = i;
+        for (; i < text.size() && std::isalpha(static_cast<unsigned char>(text[i])); ++i)
+            column = column * 26 + (std::toupper(static_cast<unsigned char>(text[i])) - 'A' + 1);
+        skipDollar();
+        int row = 0;
+        const std::size_t digits = i;
+        for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+            row = row * 10 + (text[i] - '0');
+        if (i == letters || digits == i || i != text.size() || column == 0 || row == 0)
+            throw orcus::invalid_arg_error("not a cell address: " + std::string(text));
+        a.column = column - 1;
+        a.row = row - 1;
+        return a;
+    }
+    ss::src_range_t resolve_range(std::string_view text) override {
+        const auto colon = text.find(':');
+        if (colon == std::string_view::npos) {
+            const ss::src_address_t a = resolve_address(text);
+            return {a, a};
+        }
+        return {resolve_address(text.substr(0, colon)), resolve_address(text.substr(colon + 1))};
+    }
+};
+
+class Receiver : public ss::iface::import_factory {
+public:
+    Receiver(const std::string& wanted, SheetReadReply& reply) : wanted_(wanted), reply_(reply) {}
+
+    ss::iface::import_shared_strings* get_shared_strings() override { return &strings_; }
+    ss::iface::import_reference_resolver*
+    get_reference_resolver(ss::formula_ref_context_t) override {
+        return &resolver_;
+    }
+
+    ss::iface::import_sheet* append_sheet(ss::sheet_t, std::string_view name) override {
+        reply_.sheetNames.emplace_back(name);
+        SheetCells* cells = nullptr;
+        if (!reply_.found && SheetMatches(name, wanted_)) {
+            reply_.found = true;
+            cells = &reply_.cells;
+        }
+        sheets_.push_back(std::make_unique<Sheet>(strings_, cells));
+        return sheets_.back().get();
+    }
+    ss::iface::import_sheet* get_sheet(std::string_view name) override {
+        for (std::size_t i = 0; i < reply_.sheetNames.size(); ++i)
+            if (reply_.sheetNames[i] == name)
+                return sheets_[i].get();
+        return nullptr;
+    }
+    ss::iface::import_sheet* get_sheet(ss::sheet_t index) override {
+        if (index < 0 || static_cast<std::size_t>(index) >= sheets_.size())
+            return nullptr;
+        return sheets_[static_cast<std::size_t>(index)].get();
+    }
+    void finalize() override {
+        for (auto& sheet : sheets_)
+            sheet->ResolveStrings();
+    }
+
+private:
+    std::string wanted_;
+    SheetReadReply& reply_;
+    SharedStrings strings_;
+    A1Resolver resolver_;
+    std::vector<std::unique_ptr<Sheet>> sheets_;
+};
+
+// Two things some writers do that the reader does not follow, so that it would
+// see the sheets' names but not their cells: absolute part names
+// (Target="/xl/worksheets/sheet1.xml") and strings kept inside the cells
+// (t="inlineStr"). Such a package is rewritten in memory, uncompressed, with
+// every target relative to its relationship file's folder and the inline
+// strings moved into the shared string table.
+bool HasAbsoluteTarget(const std::string& rels) {
+    return rels.find("Target=\"/") != std::string::npos;
+}
+
+// The folder whose parts a relationship file ("xl/_rels/workbook.xml.rels")
+// describes: "xl".
+std::string SourceFolder(const std::string& relsName) {
+    const auto rels = relsName.rfind("_rels/");
+    return rels == std::string::npos || rels == 0 ? std::string() : relsName.substr(0, rels - 1);
+}
+
+std::string RelativeTargets(const std::string& rels, const std::string& folder) {
+    std::string out;
+    std::size_t pos = 0;
+    const std::string key = "Target=\"/";
+    for (std::size_t at; (at = rels.find(key, pos)) != std::string::npos;) {
+        out.append(rels, pos, at + key.size() - 1 - pos);
+        std::size_t nameStart = at + key.size();
+        std::string prefix = folder.empty() ? std::string() : folder + "/";
+        if (!prefix.empty() && rels.compare(nameStart, prefix.size(), prefix) == 0) {
+            nameStart += prefix.size();
+        } else if (!folder.empty()) {
+            for (char c : folder + "/")
+                if (c == '/')
+                    out += "../";
+        }
+        pos = nameStart;
+    }
+    out.append(rels, pos, std::string::npos);
+    return out;
+}
+
+void PutLe(std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+// A zip package of stored (uncompressed) entries.
+std::string StoredZip(const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::string out;
+    std::string directory;
+    for (const auto& [name, data] : entries) {
+        const auto crc = static_cast<std::uint32_t>(
+            crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+        const auto size = static_cast<std::uint32_t>(data.size());
+        const auto offset = static_cast<std::uint32_t>(out.size());
+        PutLe(out, 0x04034b50, 4);
+        PutLe(out, 20, 2);
+        PutLe(out, 0, 2); // flags
+        PutLe(out, 0, 2); // stored
+        PutLe(out, 0, 4); // time and date
+        PutLe(out, crc, 4);
+        PutLe(out, size, 4);
+        PutLe(out, size, 4);
+        PutLe(out, static_cast<std::uint32_t>(name.size()), 2);
+        PutLe(out, 0, 2);
+        out += name;
+        out += data;
+
+        PutLe(directory, 0x02014b50, 4);
+        PutLe(directory, 20, 2);
+        PutLe(directory, 20, 2);
+        PutLe(directory, 0, 2);
+        PutLe(directory, 0, 2);
+        PutLe(directory, 0, 4);
+        PutLe(directory, crc, 4);
+        PutLe(directory, size, 4);
+        PutLe(directory, size, 4);
+        PutLe(directory, static_cast<std::uint32_t>(name.size()), 2);
+        PutLe(directory, 0, 2); // extra
+        PutLe(directory, 0, 2); // comment
+        PutLe(directory, 0, 2); // disk
+        PutLe(directory, 0, 2); // internal attributes
+        PutLe(directory, 0, 4); // external attributes
+        PutLe(directory, offset, 4);
+        directory += name;
+    }
+    const auto directoryOffset = static_cast<std::uint32_t>(out.size());
+    out += directory;
+    PutLe(out, 0x06054b50, 4);
+    PutLe(out, 0, 2);
+    PutLe(out, 0, 2);
+    PutLe(out, static_cast<std::uint32_t>(entries.size()), 2);
+    PutLe(out, static_cast<std::uint32_t>(entries.size()), 2);
+    PutLe(out, static_cast<std::uint32_t>(directory.size()), 4);
+    PutLe(out, directoryOffset, 4);
+    PutLe(out, 0, 2);
+    return out;
+}
+
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+std::string* FindEntry(Entries& entries, const std::string& name) {
+    for (auto& [n, data] : entries)
+        if (n == name)
+            return &data;
+    return nullptr;
+}
+
+void InsertBefore(std::string& xml, const std::string& closingTag, const std::string& text) {
+    const auto at = xml.rfind(closingTag);
+    if (at != std::string::npos)
+        xml.insert(at, text);
+}
+
+std::size_t CountOf(const std::string& text, const std::string& what) {
+    std::size_t n = 0;
+    for (std::size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size())
+        ++n;
+    return n;
+}
+
+// Moves the inline strings of a worksheet into `table` (the <si> items of the
+// shared strings, numbered from `first`).
+bool MoveInlineStrings(std::string& sheet, std::string& table, std::size_t& next) {
+    constexpr std::string_view kInline = "t=\"inlineStr\"";
+    if (sheet.find(kInline) == std::string::npos)
+        return false;
+    std::string out;
+    std::size_t pos = 0;
+    for (std::size_t at; (at = sheet.find("<c ", pos)) != std::string::npos;) {
+        const auto tagEnd = sheet.find('>', at);
+        if (tagEnd == std::string::npos)
+            break;
+        const std::string_view tag(sheet.data() + at, tagEnd + 1 - at);
+        const auto type = tag.find(kInline);
+        if (type == std::string_view::npos || tag.ends_with("/>")) {
+            out.append(sheet, pos, tagEnd + 1 - pos);
+            pos = tagEnd + 1;
+            continue;
+        }
+        const auto cellEnd = sheet.find("</c>", tagEnd);
+        if (cellEnd == std::string::npos)
+            break;
+        const std::string_view cell(sheet.data() + tagEnd + 1, cellEnd - tagEnd - 1);
+        const auto is = cell.find("<is>");
+        const auto isEnd = cell.find("</is>");
+        if (is == std::string_view::npos || isEnd == std::string_view::npos || isEnd < is) {
+            out.append(sheet, pos, cellEnd + 4 - pos);
+            pos = cellEnd + 4;
+            continue;
+        }
+        out.append(sheet, pos, at - pos);
+        out.append(tag.substr(0, type));
+        out += "t=\"s\"";
+        out.append(tag.substr(type + kInline.size()));
+        out += "<v>" + std::to_string(next++) + "</v></c>";
+        table += "<si>";
+        table.append(cell.substr(is + 4, isEnd - is - 4));
+        table += "</si>";
+        pos = cellEnd + 4;
+    }
+    out.append(sheet, pos, std::string::npos);
+    sheet = std::move(out);
+    return true;
+}
+
+void MendInlineStrings(Entries& entries, bool& mended) {
+    std::string* existing = FindEntry(entries, "xl/sharedStrings.xml");
+    std::size_t next = existing ? CountOf(*existing, "<si>") + CountOf(*existing, "<si/>") : 0;
+    std::string table;
+    for (auto& [name, data] : entries)
+        if (name.starts_with("xl/worksheets/") && name.ends_with(".xml"))
+            mended = MoveInlineStrings(data, table, next) || mended;
+    if (table.empty())
+        return;
+    if (existing) {
+        InsertBefore(*existing, "</sst>", table);
+        return;
+    }
+    entries.emplace_back(
+        "xl/sharedStrings.xml",
+        "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">" + table +
+            "</sst>");
+    if (std::string* rels = FindEntry(entries, "xl/_rels/workbook.xml.rels"))
+        InsertBefore(
+            *rels, "</Relationships>",
+            "<Relationship Id=\"gwSharedStrings\" Type=\"http://schemas.openxmlformats.org/"
+            "officeDocument/2006/relationships/sharedStrings\" "
+            "Target=\"sharedStrings.xml\"/>");
+    if (std::string* types = FindEntry(entries, "[Content_Types].xml"))
+        InsertBefore(*types, "</Types>",
+                     "<Override PartName=\"/xl/sharedStrings.xml\" "
+                     "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml."
+                     "sharedStrings+xml\"/>");
+}
+
+// The package mended, or nullopt when it has nothing to mend.
+std::optional<std::string> MendedPackage(const std::string& path) {
+    orcus::zip_archive_stream_fd stream(path.c_str());
+    orcus::zip_archive archive(&stream);
+    archive.load();
+    Entries entries;
+    bool mended = false;
+    std::vector<unsigned char> buffer;
+    for (std::size_t i = 0; i < archive.get_file_entry_count(); ++i) {
+        std::string name(archive.get_file_entry_name(i));
+        if (!archive.read_file_entry(name, buffer))
+            continue;
+        std::string data(buffer.begin(), buffer.end());
+        if (name.ends_with(".rels") && HasAbsoluteTarget(data)) {
+            data = RelativeTargets(data, SourceFolder(name));
+            mended = true;
+        }
+        entries.emplace_back(std::move(name), std::move(data));
+    }
+    MendInlineStrings(entries, mended);
+    if (!mended)
+        return std::nullopt;
+    return StoredZip(entries);
+}
+
+} // namespace
+
+} // namespace gw
+
+extern "C" __attribute__((visibility("default"))) void
+gw_read_sheet(const gw::SheetReadRequest& request, gw::SheetReadReply& reply) {
+    reply = gw::SheetReadReply{};
+    try {
+        gw::Receiver receiver(request.sheetName, reply);
+        if (request.format == gw::WorkbookFormat::Xls) {
+            gw::ReadXlsSheet(request, reply);
+        } else if (request.format == gw::WorkbookFormat::Ods) {
+            orcus::orcus_ods filter(&receiver);
+            filter.read_file(request.path);
+        } else {
+            orcus::orcus_xlsx filter(&receiver);
+            if (const std::optional<std::string> mended = gw::MendedPackage(request.path))
+                filter.read_stream(*mended);
+            else
+                filter.read_file(request.path);
+        }
+        reply.ok = true;
+    } catch (const std::exception& e) {
+        reply.ok = false;
+        reply.error = e.what();
+    } catch (...) {
+        reply.ok = false;
+        reply.error = "unknown error";
+    }
+}

@@ -1,0 +1,99 @@
+// The .xls reader of the workbook reader module, over FreeXL.
+#include "bridge/sheet_reader.h"
+
+#include <freexl.h>
+
+#include <stdexcept>
+
+namespace gw {
+
+namespace {
+
+const char* FreeXlReason(int code) {
+    switch (code) {
+    case FREEXL_FILE_NOT_FOUND:
+        return "the file cannot be opened";
+    case FREEXL_INSUFFICIENT_MEMORY:
+        return "not enough memory";
+    case FREEXL_INVALID_CHARACTER:
+    case FREEXL_UNSUPPORTED_CHARSET:
+        return "its text is in a character set that cannot be read";
+    case FREEXL_CRAFTED_FILE:
+        return "the file is damaged";
+    default:
+        return "the file is damaged or not an Excel workbook";
+    }
+}
+
+void Check(int rc) {
+    if (rc != FREEXL_OK)
+        throw std::runtime_error(FreeXlReason(rc));
+}
+
+// Closes a FreeXL handle however the reading ends.
+struct FreeXlHandle {
+    const void* h = nullptr;
+    ~FreeXlHandle() {
+        if (h)
+            freexl_close(h);
+    }
+};
+
+SheetCell FreeXlCellText(const FreeXL_CellValue& v) {
+    switch (v.type) {
+    case FREEXL_CELL_INT:
+        return std::to_string(v.value.int_value);
+    case FREEXL_CELL_DOUBLE:
+        return NumberCellText(v.value.double_value);
+    case FREEXL_CELL_TEXT:
+    case FREEXL_CELL_SST_TEXT:
+    case FREEXL_CELL_DATE:
+    case FREEXL_CELL_DATETIME:
+    case FREEXL_CELL_TIME:
+        return std::string(v.value.text_value ? v.value.text_value : "");
+    default:
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+void ReadXlsSheet(const SheetReadRequest& request, SheetReadReply& reply) {
+    FreeXlHandle handle;
+    Check(freexl_open(request.path.c_str(), &handle.h));
+    unsigned int info = 0;
+    if (freexl_get_info(handle.h, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
+        info == FREEXL_BIFF_OBFUSCATED)
+        throw std::runtime_error("it is protected by a password");
+    unsigned int count = 0;
+    Check(freexl_get_info(handle.h, FREEXL_BIFF_SHEET_COUNT, &count));
+
+    int found = -1;
+    for (unsigned int i = 0; i < count; ++i) {
+        const char* name = nullptr;
+        Check(freexl_get_worksheet_name(handle.h, static_cast<unsigned short>(i), &name));
+        reply.sheetNames.emplace_back(name ? name : "");
+        if (found < 0 && SheetMatches(reply.sheetNames.back(), request.sheetName))
+            found = static_cast<int>(i);
+    }
+    if (found < 0)
+        return;
+
+    Check(freexl_select_active_worksheet(handle.h, static_cast<unsigned short>(found)));
+    unsigned int rows = 0;
+    unsigned short columns = 0;
+    Check(freexl_worksheet_dimensions(handle.h, &rows, &columns));
+    SheetCells cells(static_cast<int>(rows), columns);
+    for (unsigned int r = 0; r < rows; ++r) {
+        for (unsigned short c = 0; c < columns; ++c) {
+            FreeXL_CellValue v;
+            Check(freexl_get_cell_value(handle.h, r, c, &v));
+            if (v.type != FREEXL_CELL_NULL)
+                cells.Set(static_cast<int>(r), c, FreeXlCellText(v));
+        }
+    }
+    reply.found = true;
+    reply.cells = std::move(cells);
+}
+
+} // namespace gw

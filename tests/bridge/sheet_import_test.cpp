@@ -1,0 +1,166 @@
+#include "bridge/sheet_import.h"
+
+#include "bridge/workbook.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using gw::RecordFate;
+using gw::SheetCell;
+using gw::SheetRecord;
+
+const char* const kWorkbooks[] = {"bridge/sheets.xls", "bridge/sheets.xlsx",
+                                  "bridge/sheets-shared.xlsx", "bridge/sheets.ods"};
+
+class EachWorkbook : public testing::TestWithParam<const char*> {
+protected:
+    std::string Path() const { return gwtest::DataPath(GetParam()); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Formats, EachWorkbook, testing::ValuesIn(kWorkbooks));
+
+// The cells as the made table holds them: text kept as typed, numbers in their
+// shortest text, empty cells empty.
+TEST_P(EachWorkbook, ReadsTheSheetInAnyLetterCaseWithExactCellTexts) {
+    const gw::WorkbookSheet book = gw::ReadWorkbookSheet(Path(), "sdo");
+    EXPECT_EQ(book.sheetNames, (std::vector<std::string>{"Notes", "SDO", "RpdoDef", "sdopdo"}));
+    ASSERT_TRUE(book.cells);
+    const gw::SheetCells& cells = *book.cells;
+    EXPECT_EQ(cells.Columns(), 8);
+    ASSERT_EQ(cells.Rows(), 8);
+    const std::vector<SheetCell> first{"16", "0x2000", "1", "5", "0x6000", "2", "4", "speed"};
+    for (int c = 0; c < 8; ++c)
+        EXPECT_EQ(cells.At(1, c), first[static_cast<std::size_t>(c)]) << c;
+    EXPECT_EQ(cells.At(2, 2), SheetCell("01"));
+    EXPECT_EQ(cells.At(2, 6), SheetCell("2")); // 2.0
+    EXPECT_EQ(cells.At(3, 7), std::nullopt);
+    EXPECT_EQ(cells.At(5, 1), SheetCell("8192"));
+    EXPECT_EQ(cells.At(5, 2), SheetCell("0.5"));
+    EXPECT_EQ(cells.At(5, 3), std::nullopt);
+    EXPECT_EQ(cells.At(6, 0), std::nullopt);
+
+    EXPECT_FALSE(gw::ReadWorkbookSheet(Path(), "emcydef").cells);
+    const gw::WorkbookSheet titleOnly = gw::ReadWorkbookSheet(Path(), "sdopdo");
+    ASSERT_TRUE(titleOnly.cells);
+    EXPECT_EQ(titleOnly.cells->Rows(), 1);
+}
+
+// Records handed over in order; a title line skipped; an empty code field
+// ends the import at its record with the reason, keeping what came before.
+TEST_P(EachWorkbook, ImportStopsAtTheFirstBadRecordKeepingThoseBefore) {
+    std::vector<SheetRecord> placed;
+    int clears = 0;
+    gw::SheetImporter importer;
+    importer.sheetName = "sdo";
+    importer.fieldCount = 8;
+    importer.titles = {{{{1, "Index"}, {2, "Subindex"}, {7, "mnemonico"}}}};
+    importer.clear = [&] { ++clears; };
+    importer.place = [&](const SheetRecord& r) {
+        if (r[0].empty())
+            throw gw::ConversionError("'' is not a valid integer value");
+        placed.push_back(r);
+        return RecordFate::Placed;
+    };
+    const gw::ImportReport report = gw::ImportSheet(Path(), importer);
+    EXPECT_EQ(clears, 1);
+    EXPECT_TRUE(report.sheetFound);
+    EXPECT_EQ(report.placed, 4);
+    EXPECT_EQ(report.titlesSkipped, 1);
+    ASSERT_EQ(placed.size(), 4u);
+    EXPECT_EQ(placed[2], (SheetRecord{"0", "0x2001", "0", "7", "0x6001", "1", "1", ""}));
+    EXPECT_EQ(placed[3][3], "");
+    ASSERT_TRUE(report.stop);
+    EXPECT_EQ(report.stop->record, 6);
+    EXPECT_EQ(report.stop->sheetRow, 7);
+    EXPECT_EQ(report.Message(), "Import of sheet \"sdo\" stopped at record 6 (row 7 of the sheet): "
+                                "'' is not a valid integer value. The records before it were "
+                                "placed.");
+}
+
+TEST_P(EachWorkbook, MissingSheetOrTitleRowOnlyLeavesWhatTheClearingStepLeft) {
+    for (const char* name : {"emcydef", "sdopdo"}) {
+        int clears = 0;
+        int records = 0;
+        gw::SheetImporter importer;
+        importer.sheetName = name;
+        importer.fieldCount = 4;
+        importer.clear = [&] { ++clears; };
+        importer.place = [&](const SheetRecord&) {
+            ++records;
+            return RecordFate::Placed;
+        };
+        const gw::ImportReport report = gw::ImportSheet(Path(), importer);
+        EXPECT_EQ(clears, 1) << name;
+        EXPECT_EQ(records, 0) << name;
+        EXPECT_EQ(report.sheetFound, std::string(name) == "sdopdo");
+        EXPECT_EQ(report.Message(), "");
+    }
+}
+
+TEST(ImportSheet, TooFewColumnsStopsAtTheFirstRecordAndFullTablesAreCounted) {
+    const std::string path = gwtest::DataPath("bridge/sheets.xls");
+    gw::SheetImporter importer;
+    importer.sheetName = "rpdodef";
+    importer.fieldCount = 6;
+    importer.place = [](const SheetRecord&) { return RecordFate::Placed; };
+    gw::ImportReport report = gw::ImportSheet(path, importer);
+    ASSERT_TRUE(report.stop);
+    EXPECT_EQ(report.stop->record, 1);
+    EXPECT_EQ(report.stop->reason, "the sheet has 5 columns, 6 are needed");
+
+    int calls = 0;
+    importer.fieldCount = 5;
+    importer.place = [&](const SheetRecord&) {
+        return ++calls <= 2 ? RecordFate::Placed : RecordFate::LeftOut;
+    };
+    report = gw::ImportSheet(path, importer);
+    EXPECT_EQ(report.placed, 2);
+    EXPECT_EQ(report.leftOut, 5);
+    EXPECT_EQ(report.Message(),
+              "5 records of the sheet did not fit in the tables and were left out.");
+}
+
+// A file that is no workbook is refused before the clearing step runs.
+TEST(ImportSheet, RefusesFilesThatAreNoWorkbookNamingThemAndClearsNothing) {
+    gwtest::TempDir dir;
+    gwtest::WriteFile(dir / "notes.xls", "conf,Index\r\n16,0x2000\r\n");
+    gwtest::WriteFile(dir / "broken.xls",
+                      std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(600, '\0'));
+    gwtest::WriteFile(dir / "broken.xlsx", "PK\x03\x04 not really a zip");
+    bool cleared = false;
+    gw::SheetImporter importer;
+    importer.sheetName = "sdo";
+    importer.fieldCount = 8;
+    importer.clear = [&] { cleared = true; };
+    importer.place = [](const SheetRecord&) { return RecordFate::Placed; };
+    for (const char* name : {"notes.xls", "broken.xls", "broken.xlsx", "missing.ods"}) {
+        try {
+            gw::ImportSheet(dir / name, importer);
+            ADD_FAILURE() << name << " was accepted";
+        } catch (const gw::WorkbookError& e) {
+            EXPECT_NE(std::string(e.what()).find("'" + (dir / name) + "'"), std::string::npos)
+                << e.what();
+        }
+    }
+    EXPECT_FALSE(cleared);
+}
+
+TEST(NumberCellText, ShortestTextWholeNumbersWithoutExponent) {
+    const std::pair<double, const char*> cases[] = {
+        {16.0, "16"},
+        {0.5, "0.5"},
+        {-3.0, "-3"},
+        {1e6, "1000000"},
+        {-0.0, "0"},
+        {0.1, "0.1"},
+        {536870911.0, "536870911"},
+        {1e20, "1e+20"},
+        {2.25, "2.25"},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(gw::NumberCellText(value), text) << value;
+}
+
+} // namespace

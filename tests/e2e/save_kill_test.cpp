@@ -2,6 +2,8 @@
 // and over, alternating two contents, until it is killed with SIGKILL. The
 // file must then hold one of the two contents whole, and the next save must
 // leave nothing beside it: no temporary file, no stage file.
+#include "bridge/csv_export.h"
+#include "bridge/emcy_def.h"
 #include "common/ini_file.h"
 #include "gateway/frame_list.h"
 #include "gateway/pargen.h"
@@ -74,6 +76,24 @@ std::vector<SaveKind> Kinds() {
              IniFile ini = IniFile::Parse("[other]\r\nkey=kept\r\n");
              ini.WriteString("lastproj", "projectname", v ? "/Pump" : "/Fan");
              ini.Save(dir / "settings.ini");
+         }},
+        {"EMCY definitions", "emcydef.xml", none,
+         [](const fs::path& dir, int v) {
+             EmcyLists lists;
+             for (int i = 0; i < 40; ++i) {
+                 TClEmcy def;
+                 def.texts.fill(std::to_string(i + v));
+                 def.enable = (i + v) % 2 == 0;
+                 lists[i % 2 ? EmcyList::CanB : EmcyList::CanA].push_back({def.texts[0], def});
+             }
+             SaveEmcyDefs(dir / "emcydef.xml", lists);
+         }},
+        {"CSV export", "sdoaccess.csv", none,
+         [](const fs::path& dir, int v) {
+             std::vector<CsvLine> lines;
+             for (int i = 0; i < 300; ++i)
+                 lines.push_back({std::to_string(i), v ? "read, write" : "read", "0x1000"});
+             WriteCsvFile(dir / "sdoaccess.csv", lines);
          }},
         {"bank.bin", "bank.bin", none,
          [](const fs::path& dir, int v) {

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include <fcntl.h>
@@ -116,9 +115,25 @@ std::string ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw FileError("Cannot open file '" + path + "': " + std::strerror(errno));
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    // Read straight into the result, sized once when the length is known
+    // (a large document would otherwise be copied several times); anything
+    // that is no regular file is read to its end as it comes.
+    std::string text;
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size > 0) {
+        text.resize(static_cast<std::size_t>(size));
+        in.read(text.data(), size);
+        text.resize(static_cast<std::size_t>(in.gcount()));
+    }
+    in.clear();
+    char chunk[1 << 16];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+        text.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (in.bad())
+        throw FileError("Cannot read file '" + path + "'");
+    return text;
 }
 
 bool FileExists(const std::string& path) {

@@ -2,12 +2,108 @@
 
 #include "common/file_io.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
+#include <initializer_list>
+#include <limits>
+#include <memory_resource>
 #include <ostream>
-#include <type_traits>
 #include <utility>
+#include <vector>
 
 namespace gw {
+
+namespace detail {
+
+// The text a document's names and values are views of, and the blocks of its
+// nodes and of the texts that are no slice of that text (decoded references,
+// pieces joined around comments and children). Nodes are laid out once and
+// never freed one by one: they own nothing, and the store goes at once.
+class XmlNodeStore {
+public:
+    explicit XmlNodeStore(std::string text)
+        : text_(std::move(text)), arena_(FirstBlockSize(text_.size())) {}
+
+    std::string_view Text() const { return text_; }
+    // What the document node's `file` holds.
+    std::string fileName;
+
+    // A copy of `s` that lives as long as the store.
+    std::string_view Keep(std::string_view s) {
+        if (s.empty())
+            return {};
+        char* copy = static_cast<char*>(arena_.allocate(s.size(), 1));
+        std::memcpy(copy, s.data(), s.size());
+        return {copy, s.size()};
+    }
+
+    // `n` nodes laid out in one block, in order; `Raw` holds what each is.
+    template <class Raw> const TXMLNode* Block(const Raw* raw, std::size_t n) {
+        if (n == 0)
+            return nullptr;
+        // A list keeps its length in 32 bits; no file that fits in memory
+        // comes near, but a longer one must not be cut short unseen.
+        if (n > std::numeric_limits<std::uint32_t>::max())
+            throw XmlReaderError("Too many nodes in one element");
+        auto* block =
+            static_cast<TXMLNode*>(arena_.allocate(n * sizeof(TXMLNode), alignof(TXMLNode)));
+        for (std::size_t i = 0; i < n; ++i)
+            ::new (block + i)
+                TXMLNode(raw[i].kind, raw[i].name, raw[i].value, raw[i].first, raw[i].count);
+        return block;
+    }
+
+    // The document node, owning the store and the tree in it.
+    static TXMLNode Adopt(std::unique_ptr<XmlNodeStore> store, const TXMLNode* first,
+                          std::size_t count) {
+        TXMLNode doc(TXMLNode::Document);
+        doc.children = TXMLNodeList(first, count);
+        doc.file.store_ = std::move(store);
+        return doc;
+    }
+
+private:
+    // A small document takes one block; a large one grows its blocks from 1 MB.
+    static std::size_t FirstBlockSize(std::size_t textSize) {
+        return std::clamp<std::size_t>(textSize, 4096, std::size_t(1) << 20);
+    }
+
+    std::string text_;
+    std::pmr::monotonic_buffer_resource arena_;
+};
+
+} // namespace detail
+
+TXMLNode::TXMLNode() = default;
+TXMLNode::TXMLNode(Kind k) : kind(k) {}
+TXMLNode::TXMLNode(Kind k, std::string_view n, std::string_view v, const TXMLNode* first,
+                   std::size_t count)
+    : value(v), name(n), children(first, count), kind(k) {}
+TXMLNode::TXMLNode(TXMLNode&&) noexcept = default;
+TXMLNode& TXMLNode::operator=(TXMLNode&&) noexcept = default;
+TXMLNode::~TXMLNode() = default;
+
+TXMLFileName::TXMLFileName(TXMLFileName&&) noexcept = default;
+TXMLFileName& TXMLFileName::operator=(TXMLFileName&&) noexcept = default;
+TXMLFileName::~TXMLFileName() = default;
+
+TXMLFileName& TXMLFileName::operator=(std::string_view name) {
+    if (!store_)
+        store_ = std::make_unique<detail::XmlNodeStore>(std::string());
+    store_->fileName = name;
+    return *this;
+}
+
+std::string_view TXMLFileName::View() const {
+    return store_ ? std::string_view(store_->fileName) : std::string_view();
+}
+
+std::ostream& operator<<(std::ostream& out, const TXMLFileName& name) {
+    return out << name.View();
+}
 
 namespace {
 
@@ -43,6 +139,38 @@ constexpr bool IsNameChar(char c) {
            c == static_cast<char>(0xB7);
 }
 
+constexpr auto kNameChars = [] {
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[static_cast<std::size_t>(c)] = IsNameChar(static_cast<char>(c));
+    return table;
+}();
+
+// Where a plain run of an attribute value in `Quote` quotes ends.
+template <char Quote>
+constexpr auto kValueEnds = [] {
+    std::array<bool, 256> table{};
+    table[static_cast<unsigned char>(Quote)] = true;
+    table['<'] = true;
+    table['&'] = true;
+    return table;
+}();
+
+bool IsBlank(std::string_view s) {
+    for (char c : s)
+        if (!IsWhitespace(c))
+            return false;
+    return true;
+}
+
+std::string_view TrimWhitespace(std::string_view s) {
+    while (!s.empty() && IsWhitespace(s.back()))
+        s.remove_suffix(1);
+    while (!s.empty() && IsWhitespace(s.front()))
+        s.remove_prefix(1);
+    return s;
+}
+
 void AppendUtf8(std::string& out, unsigned long code) {
     if (code < 0x80) {
         out.push_back(static_cast<char>(code));
@@ -73,7 +201,7 @@ int DigitValue(char c, int base) {
 }
 
 // The character of a reference's text (what stands between "&" and ";").
-void AppendReference(std::string& out, const std::string& ref) {
+void AppendReference(std::string& out, std::string_view ref) {
     if (ref == "amp")
         out.push_back('&');
     else if (ref == "lt")
@@ -103,54 +231,198 @@ void AppendReference(std::string& out, const std::string& ref) {
                 code = code * static_cast<unsigned long>(base) + static_cast<unsigned long>(d);
         }
         if (!valid || code == 0 || code > kLast || (code >= 0xD800 && code <= 0xDFFF))
-            Fail("Invalid integer in reference &" + ref + ";");
+            Fail("Invalid integer in reference &" + std::string(ref) + ";");
         AppendUtf8(out, code);
     }
 }
 
-void TrimWhitespace(std::string& s) {
-    std::size_t end = s.size();
-    while (end > 0 && IsWhitespace(s[end - 1]))
-        --end;
-    std::size_t begin = 0;
-    while (begin < end && IsWhitespace(s[begin]))
-        ++begin;
-    if (begin > 0 || end < s.size())
-        s = s.substr(begin, end - begin);
-}
-
-// Recursive descent over the reader's characters, one character of lookahead
-// in `c_`. Elements are parsed with a stack of their own, so nesting depth is
-// bounded by memory, not by the call stack.
-template <class Reader> class Parser {
+// A text read in pieces. While each piece follows the last in the document's
+// text it stays a slice of that text; otherwise it is built in a string of
+// its own. An element's text drops blanks ahead of a piece that does not
+// follow on (they would be trimmed anyway), so the line breaks between
+// children never cost a string.
+class PieceText {
 public:
-    explicit Parser(Reader& reader) : r_(reader) {}
+    explicit PieceText(bool dropLeadingBlanks = false) : dropBlanks_(dropLeadingBlanks) {}
 
-    TXMLNode Document() {
-        Next();
-        if (past_)
-            Fail(kUnexpectedEnd);
-        TXMLNode doc(TXMLNode::Document);
-        if (c_ == '<')
-            Declaration(doc);
-        Misc(doc, true);
-        if (!(c_ == '<' && RootFollows()))
-            Fail(kMissingElement);
-        Elements(doc);
-        Misc(doc, false);
-        return doc;
+    void Clear() {
+        begin_ = nullptr;
+        size_ = 0;
+        owned_ = false;
+        own_.clear();
+    }
+    bool Owned() const { return owned_; }
+    std::string_view View() const {
+        return owned_ ? std::string_view(own_) : std::string_view(begin_, size_);
+    }
+
+    // A piece of the document's text.
+    void Slice(std::string_view s) {
+        if (s.empty())
+            return;
+        if (!owned_) {
+            if (size_ != 0 && begin_ + size_ == s.data()) {
+                size_ += s.size();
+                return;
+            }
+            if (size_ == 0 || StartOver()) {
+                begin_ = s.data();
+                size_ = s.size();
+                return;
+            }
+            Own();
+        }
+        own_.append(s);
+    }
+    // Characters that stand nowhere in the document's text as they are.
+    void Chars(std::string_view s) {
+        if (s.empty())
+            return;
+        if (!owned_) {
+            StartOver();
+            Own();
+        }
+        own_.append(s);
     }
 
 private:
-    struct Mark {
-        TXMLStringReaderState state;
-        bool past;
-    };
+    bool StartOver() {
+        if (!dropBlanks_ || !IsBlank(View()))
+            return false;
+        size_ = 0;
+        return true;
+    }
+    void Own() {
+        if (size_ != 0)
+            own_.assign(begin_, size_);
+        else
+            own_.clear();
+        owned_ = true;
+    }
 
+    const char* begin_ = nullptr;
+    std::size_t size_ = 0;
+    bool owned_ = false;
+    bool dropBlanks_;
+    std::string own_;
+};
+
+// Reads text the document's store holds: runs of plain characters are found
+// by scanning and kept as slices of it.
+class BufferCursor {
+public:
+    static constexpr bool kSlices = true;
+
+    explicit BufferCursor(std::string_view text)
+        : begin_(text.data()), p_(text.data()), end_(text.data() + text.size()) {}
+
+    char c() const { return p_ < end_ ? *p_ : 0; }
+    bool AtDataEnd() const { return p_ >= end_; }
+    void Next() {
+        if (p_ < end_)
+            ++p_;
+    }
+
+    using Mark = const char*;
+    Mark Save() const { return p_; }
+    void Restore(Mark m) { p_ = m; }
+    void Release(Mark) {}
+
+    // Appends the characters from the current one up to (not including) the
+    // first for which `stop` holds, or the end; returns them.
+    template <class Stop> std::string_view Run(PieceText& out, Stop stop) {
+        const char* const start = p_;
+        while (p_ < end_ && !stop(*p_))
+            ++p_;
+        const std::string_view run(start, static_cast<std::size_t>(p_ - start));
+        out.Slice(run);
+        return run;
+    }
+    // Appends the current character and moves past it.
+    void Take(PieceText& out) {
+        out.Slice({p_, 1});
+        Next();
+    }
+
+    // At a name start: the name, with any middle dots in UTF-8 (0xC2 0xB7),
+    // as files are read.
+    std::string_view Name(PieceText&) {
+        const char* const start = p_;
+        for (;;) {
+            while (p_ < end_ && kNameChars[static_cast<unsigned char>(*p_)])
+                ++p_;
+            if (end_ - p_ < 2 || p_[0] != static_cast<char>(0xC2) ||
+                p_[1] != static_cast<char>(0xB7))
+                return {start, static_cast<std::size_t>(p_ - start)};
+            p_ += 2;
+        }
+    }
+
+    // At a name start: the common attribute `name="text"` (whitespace around
+    // "=" allowed, no reference or middle dot), read in one go into `name`
+    // and `value`, the cursor past the closing quote. Anything else is left
+    // to the general reading: false, the cursor unmoved.
+    bool PlainAttribute(std::string_view& name, std::string_view& value) {
+        const char* p = p_;
+        const char* const end = end_;
+        const auto skipWhitespace = [&] {
+            while (p < end && IsWhitespace(*p))
+                ++p;
+        };
+        const char* const nameStart = p;
+        while (p < end && kNameChars[static_cast<unsigned char>(*p)])
+            ++p;
+        const char* const nameEnd = p;
+        if (p < end && *p == static_cast<char>(0xC2))
+            return false;
+        skipWhitespace();
+        if (p == end || *p != '=')
+            return false;
+        ++p;
+        skipWhitespace();
+        if (p == end || (*p != '"' && *p != '\''))
+            return false;
+        const char quote = *p++;
+        const std::array<bool, 256>& stops = quote == '"' ? kValueEnds<'"'> : kValueEnds<'\''>;
+        const char* const valueStart = p;
+        while (p < end && !stops[static_cast<unsigned char>(*p)])
+            ++p;
+        if (p == end || *p != quote)
+            return false;
+        name = {nameStart, static_cast<std::size_t>(nameEnd - nameStart)};
+        value = {valueStart, static_cast<std::size_t>(p - valueStart)};
+        p_ = p + 1;
+        return true;
+    }
+
+    // Where the current character stands in the text.
+    std::size_t Offset() const { return static_cast<std::size_t>(p_ - begin_); }
+
+private:
+    const char* begin_;
+    const char* p_;
+    const char* end_;
+};
+
+// Reads through any TXMLReader, a character at a time; every text is the
+// parser's own.
+class ReaderCursor {
+public:
+    static constexpr bool kSlices = false;
+
+    explicit ReaderCursor(TXMLReader& reader) : r_(reader) { Next(); }
+
+    char c() const { return c_; }
+    bool AtDataEnd() const { return c_ == 0 && past_; }
     void Next() {
         past_ = r_.AtEnd();
         c_ = r_.ReadChar();
     }
+
+    struct Mark {
+        TXMLStringReaderState state;
+        bool past;
+    };
     Mark Save() { return {r_.SaveState(), past_}; }
     void Restore(const Mark& m) {
         r_.RestoreState(m.state);
@@ -160,121 +432,182 @@ private:
     }
     void Release(const Mark& m) { r_.ReleaseState(m.state); }
 
-    // The reader over text in memory lets runs of plain characters be taken
-    // at once; any other reader goes character by character.
-    static constexpr bool kScan = std::is_same_v<Reader, TXMLStringReader>;
-
-    // Appends the run of characters from the current one up to (not
-    // including) the first for which `stop` holds, and moves past it.
-    template <class Stop> void TakeRun(std::string& out, Stop stop) {
-        const std::string_view rest = r_.Rest();
-        std::size_t n = 0;
-        while (n < rest.size() && !stop(rest[n]))
-            ++n;
-        out.append(rest.data(), n);
-        c_ = r_.Skip(n);
-        past_ = r_.PastEnd();
+    template <class Stop> std::string_view Run(PieceText& out, Stop stop) {
+        run_.clear();
+        while (!AtDataEnd() && !stop(c_)) {
+            run_.push_back(c_);
+            Next();
+        }
+        out.Chars(run_);
+        return run_;
     }
-    bool AtDataEnd() const { return c_ == 0 && past_; }
+    void Take(PieceText& out) {
+        out.Chars(std::string_view(&c_, 1));
+        Next();
+    }
+
+    std::string_view Name(PieceText& out) {
+        for (;;) {
+            Run(out, [](char ch) { return !IsNameChar(ch); });
+            if (c_ != static_cast<char>(0xC2))
+                break;
+            const Mark m = Save();
+            Next();
+            const bool dot = c_ == static_cast<char>(0xB7);
+            Restore(m);
+            if (!dot)
+                break;
+            Take(out);
+            Take(out);
+        }
+        return out.View();
+    }
+
+private:
+    TXMLReader& r_;
+    char c_ = 0;
+    bool past_ = false; // the reader has gone past its last character
+    std::string run_;
+};
+
+// A node whose list of children is still being read.
+struct RawNode {
+    explicit RawNode(TXMLNode::Kind k, std::string_view n = {}, std::string_view v = {})
+        : kind(k), name(n), value(v) {}
+
+    TXMLNode::Kind kind;
+    std::string_view name;
+    std::string_view value;
+    const TXMLNode* first = nullptr;
+    std::size_t count = 0;
+};
+
+// Recursive descent over the cursor's characters. Nodes wait on one stack,
+// each list of children right after its owner, until the owner closes; then
+// the list is laid out in the store as one block. Elements are opened and
+// closed with a stack of their own, so nesting depth is bounded by memory,
+// not by the call stack.
+template <class Cursor> class Parser {
+public:
+    Parser(Cursor& in, detail::XmlNodeStore& store) : in_(in), store_(store) { stack_.reserve(64); }
+
+    // The document's children, laid out.
+    std::pair<const TXMLNode*, std::size_t> Document() {
+        if (in_.AtDataEnd())
+            Fail(kUnexpectedEnd);
+        if (in_.c() == '<')
+            Declaration();
+        Misc(true);
+        if (!(in_.c() == '<' && RootFollows()))
+            Fail(kMissingElement);
+        Elements();
+        Misc(false);
+        const TXMLNode* first = store_.Block(stack_.data(), stack_.size());
+        return {first, stack_.size()};
+    }
+
+private:
+    using Mark = typename Cursor::Mark;
+
+    // An open element: where it waits on the stack, and its text so far.
+    struct Frame {
+        std::size_t node = 0;
+        PieceText text{true};
+    };
+
+    std::string_view Keep(const PieceText& t) {
+        return t.Owned() ? store_.Keep(t.View()) : t.View();
+    }
+
+    // Lays out the nodes after `owner` on the stack as its children.
+    void CloseChildren(std::size_t owner) {
+        const std::size_t count = stack_.size() - owner - 1;
+        stack_[owner].first = store_.Block(stack_.data() + owner + 1, count);
+        stack_[owner].count = count;
+        stack_.erase(stack_.begin() + static_cast<std::ptrdiff_t>(owner + 1), stack_.end());
+    }
 
     // Consumes `literal` when it stands here; otherwise stays put.
     bool Match(std::string_view literal) {
-        const Mark m = Save();
+        const Mark m = in_.Save();
         for (char ch : literal) {
-            if (c_ != ch || AtDataEnd()) {
-                Restore(m);
+            if (in_.c() != ch || in_.AtDataEnd()) {
+                in_.Restore(m);
                 return false;
             }
-            Next();
+            in_.Next();
         }
-        Release(m);
+        in_.Release(m);
         return true;
     }
 
     bool SkipWhitespace() {
         bool any = false;
-        while (IsWhitespace(c_)) {
+        while (IsWhitespace(in_.c())) {
             any = true;
-            Next();
+            in_.Next();
         }
         return any;
     }
 
-    // A name, or the empty text when none starts here.
-    std::string Name() {
-        std::string name;
-        if (!IsNameStart(c_))
-            return name;
-        for (;;) {
-            if constexpr (kScan)
-                TakeRun(name, [](char ch) { return !IsNameChar(ch); });
-            if (IsNameChar(c_) && !AtDataEnd()) {
-                name.push_back(c_);
-                Next();
-            } else if (c_ == static_cast<char>(0xC2)) {
-                // The middle dot in UTF-8 (0xC2 0xB7), as files are read.
-                const Mark m = Save();
-                Next();
-                if (c_ != static_cast<char>(0xB7)) {
-                    Restore(m);
-                    return name;
-                }
-                Release(m);
-                name += "\xC2\xB7";
-                Next();
-            } else {
-                return name;
-            }
-        }
+    // A name, empty when none starts here; valid until the next name is read.
+    std::string_view ReadName() {
+        name_.Clear();
+        return IsNameStart(in_.c()) ? in_.Name(name_) : std::string_view();
+    }
+    // The name just read, kept for a node.
+    std::string_view KeepName(std::string_view name) {
+        return Cursor::kSlices ? name : store_.Keep(name);
     }
 
     // After "<": does a name follow (an element rather than markup or text)?
     bool RootFollows() {
-        const Mark m = Save();
-        Next();
-        const bool element = IsNameStart(c_);
-        Restore(m);
+        const Mark m = in_.Save();
+        in_.Next();
+        const bool element = IsNameStart(in_.c());
+        in_.Restore(m);
         return element;
     }
 
     // "<?xml" at the very start, followed by whitespace or "?"; a target such
     // as "xml-stylesheet" is a processing instruction instead.
-    void Declaration(TXMLNode& doc) {
-        const Mark m = Save();
-        if (!Match("<?xml") || !(IsWhitespace(c_) || c_ == '?')) {
-            Restore(m);
+    void Declaration() {
+        const Mark m = in_.Save();
+        if (!Match("<?xml") || !(IsWhitespace(in_.c()) || in_.c() == '?')) {
+            in_.Restore(m);
             return;
         }
-        Release(m);
-        TXMLNode decl(TXMLNode::XMLDeclaration);
+        in_.Release(m);
+        const std::size_t decl = stack_.size();
+        stack_.emplace_back(TXMLNode::XMLDeclaration);
         for (;;) {
             const bool space = SkipWhitespace();
-            if (c_ == '?') {
-                Next();
-                if (c_ != '>')
+            if (in_.c() == '?') {
+                in_.Next();
+                if (in_.c() != '>')
                     Fail(kDeclNotTerminated);
-                Next();
+                in_.Next();
                 break;
             }
-            if (!(space && IsNameStart(c_)))
+            if (!(space && IsNameStart(in_.c())))
                 Fail(kDeclNotTerminated);
-            Attribute(decl.children.emplace_back(TXMLNode::Attribute));
+            Attribute();
         }
-        doc.children.push_back(std::move(decl));
+        CloseChildren(decl);
     }
 
     // Whitespace, comments and processing instructions between the top-level
     // items; processing instructions become children of the document.
-    void Misc(TXMLNode& doc, bool prolog) {
+    void Misc(bool prolog) {
         for (;;) {
             if (SkipWhitespace())
                 continue;
-            if (c_ != '<' || AtDataEnd())
+            if (in_.c() != '<' || in_.AtDataEnd())
                 return;
             if (Match("<!--"))
                 Comment();
             else if (Match("<?"))
-                doc.children.push_back(ProcessingInstruction());
+                ProcessingInstruction();
             else if (prolog && Match("<!DOCTYPE"))
                 Fail(kDocType);
             else
@@ -286,263 +619,285 @@ private:
     void Comment() {
         int dashes = 0;
         for (;;) {
-            if (AtDataEnd())
+            if (in_.AtDataEnd())
                 Fail(kUnexpectedEnd);
-            if (c_ == '>' && dashes >= 2) {
+            if (in_.c() == '>' && dashes >= 2) {
                 if (dashes > 2)
                     Fail(kCommentEnd);
-                Next();
+                in_.Next();
                 return;
             }
-            dashes = c_ == '-' ? dashes + 1 : 0;
-            Next();
+            dashes = in_.c() == '-' ? dashes + 1 : 0;
+            in_.Next();
         }
     }
 
     // After "<?": the target, optional whitespace and the content up to "?>".
-    TXMLNode ProcessingInstruction() {
-        TXMLNode pi(TXMLNode::ProcessingInstruction);
-        pi.name = Name();
-        if (pi.name.empty())
+    void ProcessingInstruction() {
+        RawNode pi(TXMLNode::ProcessingInstruction);
+        const std::string_view target = ReadName();
+        if (target.empty())
             Fail(kPiName);
-        if (IsReservedXmlName(pi.name))
+        if (IsReservedXmlName(target))
             Fail(kMsgReservedPiName);
+        pi.name = KeepName(target);
         SkipWhitespace();
+        text_.Clear();
         for (;;) {
-            if (AtDataEnd())
+            in_.Run(text_, [](char ch) { return ch == '?'; });
+            if (in_.AtDataEnd())
                 Fail(kPiUnterminated);
-            if (c_ == '?') {
-                Next();
-                if (c_ == '>') {
-                    Next();
-                    return pi;
-                }
-                pi.value.push_back('?');
-                continue;
+            const Mark m = in_.Save();
+            in_.Next();
+            if (in_.c() == '>') {
+                in_.Release(m);
+                in_.Next();
+                break;
             }
-            pi.value.push_back(c_);
-            Next();
+            in_.Restore(m);
+            in_.Take(text_);
         }
+        pi.value = Keep(text_);
+        stack_.push_back(pi);
     }
 
     // At "&": the reference up to the next ";", its character appended.
-    void Reference(std::string& out) {
-        Next();
-        std::string ref;
-        while (c_ != ';') {
-            if (AtDataEnd())
+    void Reference(PieceText& out) {
+        in_.Next();
+        ref_.clear();
+        while (in_.c() != ';') {
+            if (in_.AtDataEnd())
                 Fail(kUnexpectedEnd);
-            ref.push_back(c_);
-            Next();
+            ref_.push_back(in_.c());
+            in_.Next();
         }
-        Next();
-        AppendReference(out, ref);
+        in_.Next();
+        decoded_.clear();
+        AppendReference(decoded_, ref_);
+        out.Chars(decoded_);
     }
 
     // At a name start: name, optional whitespace, "=", optional whitespace and
-    // a quoted value, read into `a` where it stands in its list.
-    void Attribute(TXMLNode& a) {
-        a.name = Name();
-        SkipWhitespace();
-        if (c_ != '=')
-            Fail(kEqualsMissing);
-        Next();
-        SkipWhitespace();
-        if (c_ != '"' && c_ != '\'')
-            Fail("Attribute \"" + a.name + "\" missing value");
-        const char quote = c_;
-        Next();
-        for (;;) {
-            if constexpr (kScan)
-                TakeRun(a.value,
-                        [quote](char ch) { return ch == quote || ch == '<' || ch == '&'; });
-            if (c_ == quote) {
-                Next();
+    // a quoted value; the attribute goes on the stack.
+    void Attribute() {
+        if constexpr (Cursor::kSlices) {
+            std::string_view name;
+            std::string_view value;
+            if (in_.PlainAttribute(name, value)) {
+                stack_.emplace_back(TXMLNode::Attribute, name, value);
                 return;
             }
-            if (c_ == '<')
-                Fail(kLtInAttribute);
-            if (c_ == '&') {
-                Reference(a.value);
-                continue;
-            }
-            if (AtDataEnd())
-                Fail(kUnexpectedEnd);
-            a.value.push_back(c_);
-            Next();
         }
+        AnyAttribute();
     }
 
-    // How many attributes the start tag at hand holds, to size its list once.
-    std::size_t AttributesAhead() {
-        std::size_t n = 0;
-        char quote = 0;
-        for (char ch : r_.Rest()) {
-            if (quote) {
-                if (ch == quote)
-                    quote = 0;
-            } else if (ch == '"' || ch == '\'') {
-                quote = ch;
-            } else if (ch == '=') {
-                ++n;
-            } else if (ch == '>') {
+    // Attribute, in any of its forms, and with its errors.
+    void AnyAttribute() {
+        RawNode a(TXMLNode::Attribute);
+        a.name = KeepName(ReadName());
+        SkipWhitespace();
+        if (in_.c() != '=')
+            Fail(kEqualsMissing);
+        in_.Next();
+        SkipWhitespace();
+        const char quote = in_.c();
+        if (quote != '"' && quote != '\'')
+            Fail("Attribute \"" + std::string(a.name) + "\" missing value");
+        in_.Next();
+        text_.Clear();
+        for (;;) {
+            in_.Run(text_, [quote](char ch) { return ch == quote || ch == '<' || ch == '&'; });
+            if (in_.c() == quote) {
+                in_.Next();
                 break;
             }
+            if (in_.c() == '<')
+                Fail(kLtInAttribute);
+            if (in_.c() != '&' || in_.AtDataEnd())
+                Fail(kUnexpectedEnd);
+            Reference(text_);
         }
-        return n;
+        a.value = Keep(text_);
+        stack_.push_back(a);
     }
 
     // At a name start after "<": the name, then the attributes up to ">" or
     // "/>". True for an empty element.
-    bool StartTag(TXMLNode& e) {
-        e.name = Name();
-        if constexpr (kScan)
-            e.children.reserve(AttributesAhead());
+    bool StartTag(std::size_t e) {
+        stack_[e].name = KeepName(ReadName());
         for (;;) {
             const bool space = SkipWhitespace();
-            if (c_ == '/') {
-                Next();
-                if (c_ != '>')
+            if (in_.c() == '/') {
+                in_.Next();
+                if (in_.c() != '>')
                     Fail(kTagNotTerminated);
-                Next();
+                in_.Next();
                 return true;
             }
-            if (c_ == '>') {
-                Next();
+            if (in_.c() == '>') {
+                in_.Next();
                 return false;
             }
-            if (!(space && IsNameStart(c_)))
+            if (!(space && IsNameStart(in_.c())))
                 Fail(kTagNotTerminated);
-            Attribute(e.children.emplace_back(TXMLNode::Attribute));
+            Attribute();
         }
     }
 
     // Character data up to the next "<" or "&" (or the end of the data).
-    void CharData(std::string& value) {
-        int brackets = 0;
-        for (;;) {
-            if constexpr (kScan) {
-                // A run without "]" or ">" cannot hold "]]>".
-                const std::size_t before = value.size();
-                TakeRun(value,
-                        [](char ch) { return ch == '<' || ch == '&' || ch == ']' || ch == '>'; });
-                if (value.size() != before)
-                    brackets = 0;
-            }
-            if (c_ == '<' || c_ == '&' || AtDataEnd())
-                return;
-            if (c_ == '>' && brackets >= 2)
-                Fail(kCDataEnd);
-            brackets = c_ == ']' ? brackets + 1 : 0;
-            value.push_back(c_);
-            Next();
-        }
+    void CharData(PieceText& value) {
+        const std::string_view run = in_.Run(value, [](char ch) { return ch == '<' || ch == '&'; });
+        if (run.find("]]>") != std::string_view::npos)
+            Fail(kCDataEnd);
     }
 
     // After "<![CDATA[": the text up to "]]>", taken literally.
-    void CData(std::string& value) {
-        const std::size_t start = value.size();
+    void CData(PieceText& value) {
         for (;;) {
-            if (AtDataEnd())
+            in_.Run(value, [](char ch) { return ch == ']'; });
+            if (in_.AtDataEnd())
                 Fail(kUnexpectedEnd);
-            if (c_ == '>' && value.size() - start >= 2 && value.ends_with("]]")) {
-                value.resize(value.size() - 2);
-                Next();
+            if (Match("]]>"))
                 return;
-            }
-            value.push_back(c_);
-            Next();
+            in_.Take(value);
         }
     }
 
-    // At "<" and a name: the root element with everything inside it, built
-    // where it stands. An open element's address holds: only its parent's list
-    // could move it, and that list grows only after the element is closed.
-    void Elements(TXMLNode& doc) {
-        std::vector<TXMLNode*> open;
-        const auto startChild = [&](TXMLNode& parent) {
-            TXMLNode& e = parent.children.emplace_back(TXMLNode::Element);
-            if (!StartTag(e))
-                open.push_back(&e);
-        };
-        Next(); // the "<"
-        startChild(doc);
-        while (!open.empty()) {
-            TXMLNode& e = *open.back();
-            if (c_ == '&') {
-                Reference(e.value);
+    [[noreturn]] void NoEndingTag(const Frame& f) {
+        Fail("No ending tag for " + std::string(stack_[f.node].name));
+    }
+
+    // After "<" and at a name start: an element, closed at once when empty,
+    // else opened.
+    void StartChild() {
+        const std::size_t e = stack_.size();
+        stack_.emplace_back(TXMLNode::Element);
+        if (StartTag(e)) {
+            CloseChildren(e);
+            return;
+        }
+        if (open_ == frames_.size())
+            frames_.emplace_back();
+        frames_[open_].node = e;
+        frames_[open_].text.Clear();
+        ++open_;
+    }
+
+    // After "</": the end tag of the innermost open element, which it closes.
+    void EndTag(Frame& f) {
+        RawNode& e = stack_[f.node];
+        const std::string_view name = ReadName();
+        if (name != e.name)
+            Fail("End tag name \"" + std::string(name) + "\" does not match start tag name \"" +
+                 std::string(e.name) + "\"");
+        SkipWhitespace();
+        if (in_.c() != '>')
+            Fail(kEndTagMissing);
+        in_.Next();
+        const std::string_view text = TrimWhitespace(f.text.View());
+        e.value = f.text.Owned() ? store_.Keep(text) : text;
+        CloseChildren(f.node);
+        --open_;
+    }
+
+    // At "<" and a name: the root element with everything inside it.
+    void Elements() {
+        in_.Next(); // the "<"
+        StartChild();
+        while (open_ > 0) {
+            Frame& f = frames_[open_ - 1];
+            if (in_.c() == '&') {
+                Reference(f.text);
                 continue;
             }
-            if (c_ != '<' || AtDataEnd()) {
-                if (AtDataEnd())
-                    Fail("No ending tag for " + e.name);
-                CharData(e.value);
+            if (in_.c() != '<' || in_.AtDataEnd()) {
+                if (in_.AtDataEnd())
+                    NoEndingTag(f);
+                CharData(f.text);
                 continue;
             }
-            const Mark m = Save();
-            Next();
-            if (c_ == '!') {
-                Restore(m);
+            const Mark m = in_.Save();
+            in_.Next();
+            if (in_.c() == '!') {
+                in_.Restore(m);
                 // CDATA before comments, as the constructs are tried.
-                if (Match("<![CDATA[")) {
-                    CData(e.value);
-                } else if (Match("<!--")) {
+                if (Match("<![CDATA["))
+                    CData(f.text);
+                else if (Match("<!--"))
                     Comment();
-                } else {
-                    Fail("No ending tag for " + e.name);
-                }
-            } else if (c_ == '?') {
-                Release(m);
-                Next();
-                e.children.push_back(ProcessingInstruction());
-            } else if (IsNameStart(c_)) {
-                Release(m);
-                startChild(e);
-            } else if (c_ == '/') {
-                Release(m);
-                Next();
-                const std::string name = Name();
-                if (name != e.name)
-                    Fail("End tag name \"" + name + "\" does not match start tag name \"" + e.name +
-                         "\"");
-                SkipWhitespace();
-                if (c_ != '>')
-                    Fail(kEndTagMissing);
-                Next();
-                TrimWhitespace(e.value);
-                open.pop_back();
+                else
+                    NoEndingTag(f);
+            } else if (in_.c() == '?') {
+                in_.Release(m);
+                in_.Next();
+                ProcessingInstruction();
+            } else if (IsNameStart(in_.c())) {
+                in_.Release(m);
+                StartChild();
+            } else if (in_.c() == '/') {
+                in_.Release(m);
+                in_.Next();
+                EndTag(f);
             } else {
-                Fail("No ending tag for " + e.name);
+                NoEndingTag(f);
             }
         }
     }
 
-    Reader& r_;
-    char c_ = 0;
-    bool past_ = false; // the reader has gone past its last character
+    Cursor& in_;
+    detail::XmlNodeStore& store_;
+    std::vector<RawNode> stack_;
+    std::vector<Frame> frames_; // kept when elements close, so their strings are reused
+    std::size_t open_ = 0;
+    PieceText name_;
+    PieceText text_;
+    std::string ref_;
+    std::string decoded_;
 };
+
+// Parses `text` from `from` on, the store keeping it; `end` (when given) is
+// set to where the parse stopped.
+TXMLNode ParseOwnedText(std::string text, std::size_t from, std::size_t* end = nullptr) {
+    auto store = std::make_unique<detail::XmlNodeStore>(std::move(text));
+    BufferCursor in(store->Text().substr(from));
+    const auto [first, count] = Parser<BufferCursor>(in, *store).Document();
+    if (end)
+        *end = from + in.Offset();
+    return detail::XmlNodeStore::Adopt(std::move(store), first, count);
+}
+
+bool IsValidUtf8(std::string_view s);
 
 } // namespace
 
 TXMLNode ParseXml(TXMLReader& reader) {
-    return Parser<TXMLReader>(reader).Document();
+    auto store = std::make_unique<detail::XmlNodeStore>(std::string());
+    ReaderCursor in(reader);
+    const auto [first, count] = Parser<ReaderCursor>(in, *store).Document();
+    return detail::XmlNodeStore::Adopt(std::move(store), first, count);
 }
 
 TXMLNode ParseXml(TXMLStringReader& reader) {
-    return Parser<TXMLStringReader>(reader).Document();
+    const std::string_view unread = reader.Unread();
+    std::size_t end = 0;
+    TXMLNode doc = ParseOwnedText(std::string(unread), 0, &end);
+    // Where a reader that went character by character would stand: on the
+    // character after the document, or past the end.
+    reader.RestoreState({reader.Position() + end + 1, end < unread.size() ? unread[end] : '\0'});
+    return doc;
 }
 
 TXMLNode ParseXml(std::string_view text) {
-    TXMLStringReader reader(text);
-    return ParseXml(reader);
+    return ParseOwnedText(std::string(text), 0);
 }
 
 TXMLNode ReadXmlFile(const std::string& path) {
     std::string bytes = ReadWholeFile(path);
     // A byte order mark says UTF-8; it is no character of the document.
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        bytes.erase(0, 3);
-    TXMLNode doc = ParseXml(XmlTextAsUtf8(std::move(bytes)));
+    const std::size_t from = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    TXMLNode doc = IsValidUtf8(std::string_view(bytes).substr(from))
+                       ? ParseOwnedText(std::move(bytes), from)
+                       : ParseOwnedText(XmlTextAsUtf8(bytes.substr(from)), 0);
     doc.file = std::filesystem::path(path).filename().string();
     return doc;
 }
@@ -576,21 +931,27 @@ void PrintXmlTree(const TXMLNode& document, std::ostream& out) {
         const auto [node, depth] = pending.back();
         pending.pop_back();
         out << std::string(2 * depth, ' ') << NodeCaption(*node) << '\n';
-        for (auto c = node->children.rbegin(); c != node->children.rend(); ++c)
-            pending.emplace_back(&*c, depth + 1);
+        for (std::size_t i = node->children.size(); i-- > 0;)
+            pending.emplace_back(&node->children[i], depth + 1);
     }
 }
 
 std::string NodeCaption(const TXMLNode& node) {
+    const auto join = [](std::initializer_list<std::string_view> parts) {
+        std::string text;
+        for (std::string_view p : parts)
+            text += p;
+        return text;
+    };
     switch (node.kind) {
     case TXMLNode::Document:
-        return "File: " + node.file;
+        return join({"File: ", node.file.View()});
     case TXMLNode::Element:
     case TXMLNode::Attribute:
-        return node.value.empty() ? node.name : node.name + " = " + node.value;
+        return node.value.empty() ? std::string(node.name) : join({node.name, " = ", node.value});
     case TXMLNode::ProcessingInstruction:
-        return node.value.empty() ? node.name + "ProcessingInstruction"
-                                  : node.name + "ProcessingInstruction = " + node.value;
+        return node.value.empty() ? join({node.name, "ProcessingInstruction"})
+                                  : join({node.name, "ProcessingInstruction = ", node.value});
     case TXMLNode::XMLDeclaration:
         return "XMLDeclaration";
     }
@@ -636,6 +997,15 @@ std::size_t Utf8SequenceAt(std::string_view s, std::size_t i) {
 bool IsValidUtf8(std::string_view s) {
     std::size_t i = 0;
     while (i < s.size()) {
+        // 32 ASCII bytes at a time: most documents are nothing else.
+        if (i + 32 <= s.size()) {
+            std::uint64_t words[4];
+            std::memcpy(words, s.data() + i, sizeof words);
+            if (((words[0] | words[1] | words[2] | words[3]) & 0x8080808080808080u) == 0) {
+                i += sizeof words;
+                continue;
+            }
+        }
         if (static_cast<unsigned char>(s[i]) < 0x80) {
             ++i;
             continue;

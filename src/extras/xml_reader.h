@@ -5,45 +5,81 @@
 // The parser keeps bytes as they stand; a character reference adds its
 // character in UTF-8.
 #include <cstddef>
+#include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 namespace gw {
 
+class TXMLNode;
+
 namespace detail {
-
-// Frees the levels of a tree below `children` through a work list instead of
-// recursion, so a deeply nested document cannot overflow the stack. Nodes
-// whose children are all leaves (most of them) are freed directly.
-template <class Node> bool HasGrandchildren(const std::vector<Node>& children) {
-    for (const Node& c : children)
-        if (!c.children.empty())
-            return true;
-    return false;
-}
-
-template <class Node> void FreeLevels(std::vector<Node>& children) {
-    if (!HasGrandchildren(children))
-        return;
-    std::vector<std::vector<Node>> pending;
-    pending.push_back(std::move(children));
-    while (!pending.empty()) {
-        std::vector<Node> level = std::move(pending.back());
-        pending.pop_back();
-        for (Node& n : level)
-            if (HasGrandchildren(n.children))
-                pending.push_back(std::move(n.children));
-    }
-}
-
+// Where a parsed document keeps its nodes and texts; owned by its document node.
+class XmlNodeStore;
 } // namespace detail
 
-// A parsed node. Owns its children; a tree of any depth is freed without
-// deep recursion.
+// The children of a node: one contiguous block in the document's store, read
+// only. Only the document node's store owns memory; a list is a view of it.
+class TXMLNodeList {
+public:
+    using value_type = TXMLNode;
+    using const_iterator = const TXMLNode*;
+    using iterator = const_iterator;
+
+    TXMLNodeList() = default;
+    TXMLNodeList(TXMLNodeList&& other) noexcept
+        : first_(std::exchange(other.first_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+    TXMLNodeList& operator=(TXMLNodeList&& other) noexcept {
+        first_ = std::exchange(other.first_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+        return *this;
+    }
+
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    const TXMLNode& operator[](std::size_t i) const;
+    const TXMLNode* begin() const { return first_; }
+    const TXMLNode* end() const;
+
+private:
+    friend class TXMLNode;
+    friend class detail::XmlNodeStore;
+    TXMLNodeList(const TXMLNode* first, std::size_t size)
+        : first_(first), size_(static_cast<std::uint32_t>(size)) {}
+
+    const TXMLNode* first_ = nullptr;
+    std::uint32_t size_ = 0;
+};
+
+// The file name of a document node, read like a std::string_view. It also
+// holds the document's store (the nodes below the document and the texts they
+// are views of), so that every node pays one pointer for what only the
+// document node has; on every other node it is empty.
+class TXMLFileName {
+public:
+    TXMLFileName() = default;
+    TXMLFileName(TXMLFileName&&) noexcept;
+    TXMLFileName& operator=(TXMLFileName&&) noexcept;
+    ~TXMLFileName();
+    TXMLFileName& operator=(std::string_view name);
+
+    std::string_view View() const;
+    operator std::string_view() const { return View(); }
+    friend bool operator==(const TXMLFileName& a, std::string_view b) { return a.View() == b; }
+    friend std::ostream& operator<<(std::ostream& out, const TXMLFileName& name);
+
+private:
+    friend class detail::XmlNodeStore;
+    std::unique_ptr<detail::XmlNodeStore> store_;
+};
+
+// A parsed node. The document node owns the whole tree: every node below it,
+// and the text its names and values are views of, live in its store and go
+// with it; the nodes below it can only be read.
 class TXMLNode {
 public:
     enum Kind : int {
@@ -54,26 +90,40 @@ public:
         XMLDeclaration = 4,
     };
 
-    TXMLNode() = default;
-    explicit TXMLNode(Kind k) : kind(k) {}
-    TXMLNode(TXMLNode&&) noexcept = default;
-    TXMLNode& operator=(TXMLNode&&) noexcept = default;
+    TXMLNode();
+    explicit TXMLNode(Kind k);
+    TXMLNode(TXMLNode&&) noexcept;
+    TXMLNode& operator=(TXMLNode&&) noexcept;
     TXMLNode(const TXMLNode&) = delete;
     TXMLNode& operator=(const TXMLNode&) = delete;
-    ~TXMLNode() { detail::FreeLevels(children); }
+    ~TXMLNode();
 
-    // Element text, attribute value, processing-instruction content.
-    std::string value;
+    // Element text, attribute value, processing-instruction content. Names
+    // and values are views of text the document node holds.
+    std::string_view value;
     // Element, attribute or target name; empty for the document and the declaration.
-    std::string name;
+    std::string_view name;
     // Document: declaration, processing instructions and the root element in
     // document order. Element: its attributes in start-tag order, then its child
     // elements and processing instructions. Declaration: its pseudo-attributes.
-    std::vector<TXMLNode> children;
+    // (kind may sit in the list's padding: large documents hold many nodes)
+    [[no_unique_address]] TXMLNodeList children;
     Kind kind = Document;
     // The opened file's name without its folder (document node only).
-    std::string file;
+    TXMLFileName file;
+
+private:
+    friend class detail::XmlNodeStore;
+    TXMLNode(Kind k, std::string_view n, std::string_view v, const TXMLNode* first,
+             std::size_t count);
 };
+
+inline const TXMLNode& TXMLNodeList::operator[](std::size_t i) const {
+    return first_[i];
+}
+inline const TXMLNode* TXMLNodeList::end() const {
+    return first_ + size_;
+}
 
 // A saved reading position: the 1-based position and the character there
 // (0 past the end). Any reader can describe where it stands this way; one that
@@ -124,20 +174,10 @@ public:
 
     std::size_t Position() const { return position_; }
 
-    // For a parser that scans ahead: the text from the current character on
-    // (empty before the first read and past the end), and a jump of `n`
-    // characters, as `n` calls of ReadChar would go.
-    std::string_view Rest() const {
-        return position_ >= 1 && position_ <= text_.size() ? text_.substr(position_ - 1)
-                                                           : std::string_view();
+    // The text not read yet (from the character after the current one).
+    std::string_view Unread() const {
+        return position_ < text_.size() ? text_.substr(position_) : std::string_view();
     }
-    char Skip(std::size_t n) {
-        if (n == 0)
-            return current_;
-        position_ += n - 1;
-        return ReadChar();
-    }
-    bool PastEnd() const { return position_ > text_.size(); }
 
 private:
     std::string_view text_;
@@ -157,7 +197,9 @@ public:
 };
 
 // Parses a whole document; throws XmlReaderError. The document node's file
-// name is left empty.
+// name is left empty. The tree keeps a copy of what it needs, so the text and
+// the reader need not outlive it. A TXMLStringReader is read from where it
+// stands and left where the parse ended, as any reader would be.
 TXMLNode ParseXml(TXMLReader& reader);
 TXMLNode ParseXml(TXMLStringReader& reader);
 TXMLNode ParseXml(std::string_view text);

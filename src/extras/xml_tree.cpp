@@ -79,7 +79,7 @@ struct Pair {
 
 Pair ItemPair(const XmlTree& tree, const XmlTree::Item& item) {
     if (!tree.Edited(item))
-        return {item.node->name, item.node->value};
+        return {std::string(item.node->name), std::string(item.node->value)};
     const std::string text = tree.Text(item);
     const std::size_t eq = text.find('=');
     Pair p;

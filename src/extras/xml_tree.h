@@ -13,6 +13,34 @@
 
 namespace gw {
 
+namespace detail {
+
+// Frees the levels of a tree below `children` through a work list instead of
+// recursion, so a deeply nested document cannot overflow the stack. Nodes
+// whose children are all leaves (most of them) are freed directly.
+template <class Node> bool HasGrandchildren(const std::vector<Node>& children) {
+    for (const Node& c : children)
+        if (!c.children.empty())
+            return true;
+    return false;
+}
+
+template <class Node> void FreeLevels(std::vector<Node>& children) {
+    if (!HasGrandchildren(children))
+        return;
+    std::vector<std::vector<Node>> pending;
+    pending.push_back(std::move(children));
+    while (!pending.empty()) {
+        std::vector<Node> level = std::move(pending.back());
+        pending.pop_back();
+        for (Node& n : level)
+            if (HasGrandchildren(n.children))
+                pending.push_back(std::move(n.children));
+    }
+}
+
+} // namespace detail
+
 class XmlTree {
 public:
     struct Item {

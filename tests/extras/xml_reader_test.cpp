@@ -266,3 +266,67 @@ TEST(XmlReader, Utf8CheckRefusesMalformedSequences) {
 }
 
 } // namespace
+
+namespace {
+
+// The tree through the general reader interface, one character at a time.
+std::string TreeThroughAnyReader(const std::string& text) {
+    gw::TXMLStringReader reader(text);
+    return Tree(ParseXml(static_cast<gw::TXMLReader&>(reader)));
+}
+
+TEST(XmlReader, ElementTextsJoinedAroundChildrenCommentsAndReferences) {
+    const struct {
+        const char* input;
+        const char* value;
+    } cases[] = {
+        {"<a> <b/> </a>", ""},
+        {"<a>\n  <b/>\n  <c/>\n</a>", ""},
+        {"<a>  <b/>x</a>", "x"},
+        {"<a>x <b/> y</a>", "x  y"},
+        {"<a>x<?p q?>y</a>", "xy"},
+        {"<a>&#32;<b/> y </a>", "y"},
+        {"<a>x<![CDATA[ y ]]>z</a>", "x y z"},
+        {"<a> &amp; </a>", "&"},
+        {"<a>x&lt;y<!-- c -->&gt;z</a>", "x<y>z"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ParseXml(c.input).children[0].value, c.value) << c.input;
+        EXPECT_EQ(TreeThroughAnyReader(c.input), TreeOf(c.input)) << c.input;
+    }
+}
+
+TEST(XmlReader, TheTreeKeepsItsOwnTextAndMovesWithItsDocument) {
+    std::string text = "<r a='x&amp;y'><e>t<c/>u</e><?p q?></r>";
+    const std::string expected = TreeOf(text);
+    TXMLNode doc = ParseXml(text);
+    gw::TXMLStringReader reader(text);
+    TXMLNode viaReader = ParseXml(static_cast<gw::TXMLReader&>(reader));
+    text.assign(text.size(), '#'); // the caller's text is gone
+    EXPECT_EQ(Tree(doc), expected);
+    EXPECT_EQ(Tree(viaReader), expected);
+
+    // Moved and move-assigned over another document, as a window keeps one.
+    TXMLNode kept = std::move(doc);
+    EXPECT_TRUE(doc.children.empty());
+    kept.file = "kept.xml";
+    TXMLNode other = ParseXml("<other/>");
+    other = std::move(kept);
+    EXPECT_EQ(other.file, "kept.xml");
+    EXPECT_EQ(Tree(other), "File: kept.xml" + expected.substr(expected.find('\n')));
+
+    // A node made empty takes a file name too.
+    TXMLNode empty;
+    empty.file = "e.xml";
+    EXPECT_EQ(gw::NodeCaption(empty), "File: e.xml");
+}
+
+TEST(XmlReader, AStringReaderIsReadFromWhereItStandsAndLeftWhereTheParseEnded) {
+    gw::TXMLStringReader reader("x<a/> yz");
+    EXPECT_EQ(reader.ReadChar(), 'x');
+    EXPECT_EQ(Tree(ParseXml(reader)), "File: \n  a\n");
+    EXPECT_EQ(reader.SaveState().current, 'y');
+    EXPECT_EQ(reader.ReadChar(), 'z');
+}
+
+} // namespace

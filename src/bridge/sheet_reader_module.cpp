@@ -13,12 +13,15 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <fstream>
 #include <memory>
+#include <stdexcept>
 #include <string_view>
 
 namespace gw {
@@ -432,6 +435,53 @@ void MendInlineStrings(Entries& entries, bool& mended) {
                      "sharedStrings+xml\"/>");
 }
 
+// Deflate gives at most about 1032 bytes for each byte it is given.
+constexpr std::uint64_t kMaxDeflateRatio = 1032;
+
+std::uint32_t LittleEndian(const std::string& b, std::size_t at, int bytes) {
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(b[at + i]);
+    return v;
+}
+
+// Refuses a package whose central directory claims entries bigger than their
+// compressed bytes can give, or bytes the file does not have: the zip reader
+// sizes its buffers by those claims, and a few bytes of a crafted file would
+// otherwise ask for gigabytes. A file without a central directory is left to
+// the reader to refuse.
+void CheckZipEntrySizes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return;
+    const std::uint64_t size = static_cast<std::uint64_t>(in.tellg());
+    const std::uint64_t tail = std::min<std::uint64_t>(size, 22 + 0xFFFF);
+    std::string end(tail, '\0');
+    in.seekg(static_cast<std::streamoff>(size - tail));
+    in.read(end.data(), static_cast<std::streamsize>(tail));
+    const std::size_t eocd = end.rfind(std::string("PK\5\6", 4));
+    if (!in || eocd == std::string::npos || eocd + 22 > end.size())
+        return;
+    const std::uint64_t cdSize = LittleEndian(end, eocd + 12, 4);
+    const std::uint64_t cdOffset = LittleEndian(end, eocd + 16, 4);
+    const auto tooBig = std::runtime_error("its parts claim more data than the file holds");
+    if (cdOffset + cdSize > size)
+        throw tooBig;
+    std::string cd(cdSize, '\0');
+    in.seekg(static_cast<std::streamoff>(cdOffset));
+    in.read(cd.data(), static_cast<std::streamsize>(cdSize));
+    if (!in)
+        throw tooBig;
+    for (std::size_t at = 0; at + 46 <= cd.size() && cd.compare(at, 4, "PK\1\2", 4) == 0;) {
+        const std::uint64_t packed = LittleEndian(cd, at + 20, 4);
+        const std::uint64_t unpacked = LittleEndian(cd, at + 24, 4);
+        if (packed > size || unpacked > packed * kMaxDeflateRatio + 1024)
+            throw tooBig;
+        at += 46 + LittleEndian(cd, at + 28, 2) + LittleEndian(cd, at + 30, 2) +
+              LittleEndian(cd, at + 32, 2);
+    }
+}
+
 // The package mended, or nullopt when it has nothing to mend.
 std::optional<std::string> MendedPackage(const std::string& path) {
     orcus::zip_archive_stream_fd stream(path.c_str());
@@ -469,9 +519,11 @@ gw_read_sheet(const gw::SheetReadRequest& request, gw::SheetReadReply& reply) {
         if (request.format == gw::WorkbookFormat::Xls) {
             gw::ReadXlsSheet(request, reply);
         } else if (request.format == gw::WorkbookFormat::Ods) {
+            gw::CheckZipEntrySizes(request.path);
             orcus::orcus_ods filter(&receiver);
             filter.read_file(request.path);
         } else {
+            gw::CheckZipEntrySizes(request.path);
             orcus::orcus_xlsx filter(&receiver);
             if (const std::optional<std::string> mended = gw::MendedPackage(request.path))
                 filter.read_stream(*mended);

@@ -1,6 +1,7 @@
 #include "common/file_io.h"
 
 #include "common/errors.h"
+#include "common/replacement_temp.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -66,10 +67,8 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path, const FileWriteCalls
     if (replacing && S_ISDIR(old.st_mode))
         ThrowWriteError(path, EISDIR);
 
-    const fs::path folder = target.parent_path();
-    temp_ = (folder.empty() ? fs::path(".") : folder).string() + "/." + target.filename().string() +
-            ".XXXXXX";
-    fd_ = ::mkstemp(temp_.data());
+    // Beside the target, locked while written; what killed saves left goes first.
+    fd_ = CreateReplacementTemp(target_, temp_);
     if (fd_ < 0)
         ThrowWriteError(path_, errno);
     // mkstemp creates 0600: keep the bits (and, where allowed, the owner) of

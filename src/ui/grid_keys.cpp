@@ -78,7 +78,7 @@ QString Plural(int n, const char* one, const char* many) {
 } // namespace
 
 GridKeys::GridKeys(QTableView* table, const QString& capacity)
-    : QObject(table), table_(table), capacity_(capacity) {}
+    : QObject(table), table_(table), viewport_(table->viewport()), capacity_(capacity) {}
 
 GridKeys* GridKeys::Attach(QTableView* table, const QString& capacity) {
     if (GridKeys* attached = Of(table)) {
@@ -129,7 +129,10 @@ bool GridKeys::eventFilter(QObject* watched, QEvent* event) {
             return false;
         }
     }
-    if (watched == table_->viewport()) {
+    // The viewport is compared by the pointer taken at attach time: while the
+    // table is being destroyed its children still send events here, and the
+    // table is then no longer a table to ask.
+    if (watched == viewport_) {
         // An editor opens as a child of the viewport.
         if (event->type() == QEvent::ChildAdded) {
             QObject* child = static_cast<QChildEvent*>(event)->child();
@@ -139,7 +142,7 @@ bool GridKeys::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     auto* editor = qobject_cast<QWidget*>(watched);
-    if (!editor || editor->parentWidget() != table_->viewport())
+    if (!editor || editor->parentWidget() != viewport_)
         return false;
     if (event->type() == QEvent::Show) {
         // The delegate has put its own filter on the editor by now; ours must

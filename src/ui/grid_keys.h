@@ -79,6 +79,7 @@ private:
     void Apply(Step step);
 
     QTableView* table_;
+    QWidget* viewport_;
     QString capacity_;
     std::vector<Step> history_;
 };

@@ -131,6 +131,7 @@ struct CommMonitorState {
     TCustomComm* owner = nullptr;
     std::uint64_t completed = 0; // the last dispatch that has run
     bool purged = false;         // monitoring thread only
+    std::atomic<bool> running{true};
 };
 
 TCommEventThread::TCommEventThread(TCustomComm* owner, std::shared_ptr<CommDevice> device,
@@ -190,9 +191,24 @@ void TCommEventThread::Execute() {
         if (state->stop)
             break;
         if (error != 0) {
-            // The device failed (unplugged, for instance): wait for the owner to
-            // close it rather than spin.
-            state->cv.wait(lock, [&] { return state->stop; });
+            // The device is gone (unplugged, for instance): tell the owner once
+            // and end; nothing more will come from it. The owner closes it.
+            TCustomComm* owner = state->owner;
+            lock.unlock();
+            if (!poster) {
+                owner->DeviceLost(error);
+            } else {
+                poster([state, error] {
+                    TCustomComm* o;
+                    {
+                        std::lock_guard l(state->m);
+                        if (state->stop)
+                            return; // closed meanwhile: the loss is old news
+                        o = state->owner;
+                    }
+                    o->DeviceLost(error);
+                });
+            }
             break;
         }
         if (events == 0)
@@ -227,6 +243,11 @@ void TCommEventThread::Execute() {
     }
     if (!state->purged)
         device->Purge();
+    state->running = false;
+}
+
+bool TCommEventThread::Running() const {
+    return state_->running;
 }
 
 // ---------------------------------------------------------------------------
@@ -379,6 +400,13 @@ void TCustomComm::DispatchEvents(std::uint32_t mask) {
         OnRxFlag(this);
     if ((mask & EV_TXEMPTY) && OnTxEmpty)
         OnTxEmpty(this);
+}
+
+void TCustomComm::DeviceLost(int code) {
+    if (!PortIsOpen())
+        return;
+    if (OnDeviceLost)
+        OnDeviceLost(this, ECommError(kMsgDeviceLost, code));
 }
 
 void TCustomComm::SetDeviceLayer(std::shared_ptr<CommDeviceLayer> devices) {

@@ -29,6 +29,8 @@ inline constexpr const char* kMsgTimeouts = "Error updating CommTimeouts";
 inline constexpr const char* kMsgDcb = "Error updating DataControlBlock";
 inline constexpr const char* kMsgPortNotOpen = "Port not open, unable to complete operation";
 inline constexpr const char* kMsgEscape = "EscapeCommFunction failure";
+// Reported through OnDeviceLost, with the system error the device gave.
+inline constexpr const char* kMsgDeviceLost = "Device no longer available";
 
 // ---------------------------------------------------------------------------
 // Enumerations
@@ -203,6 +205,8 @@ public:
     virtual int SetEventMask(std::uint32_t mask) = 0;
     // Blocks until one of the events of the mask happens (reported in `events`)
     // or CancelWait is called (`events` 0). Once cancelled, it returns at once.
+    // An error means the device is gone (hung up, unplugged, the other side of
+    // a pseudo-terminal closed): the monitoring thread reports it and ends.
     virtual int WaitEvent(std::uint32_t& events) = 0;
     virtual void CancelWait() = 0;
     // Reads and clears the error flags; reports the queue status.
@@ -288,6 +292,8 @@ public:
     void StopMonitoring();
     // Waits for the thread to end (it purges the queues on its way out).
     void Join();
+    // False once the thread has left its loop (stopped, or the device is gone).
+    bool Running() const;
 
 private:
     void Execute();
@@ -303,6 +309,7 @@ public:
     using TNotifyEvent = std::function<void(TCustomComm* Sender)>;
     using TCommErrorEvent = std::function<void(TCustomComm* Sender, std::uint32_t Errors)>;
     using TCommRxCharEvent = std::function<void(TCustomComm* Sender, std::uint32_t Count)>;
+    using TCommLostEvent = std::function<void(TCustomComm* Sender, const ECommError& Error)>;
 
     explicit TCustomComm(std::shared_ptr<CommDeviceLayer> devices = PosixCommDevices());
     virtual ~TCustomComm();
@@ -318,6 +325,11 @@ public:
     void ApplyTimeouts();
     // Runs on the user-interface thread with the events the device reported.
     void DispatchEvents(std::uint32_t mask);
+    // Runs on the user-interface thread once the open device has gone away
+    // (`code` the system error); the port stays open until ClosePort.
+    void DeviceLost(int code);
+    // True while the port is open and its monitoring thread still watches it.
+    bool Monitoring() const { return eventThread_ && eventThread_->Running(); }
 
     // The devices OpenPort opens; change only while closed.
     void SetDeviceLayer(std::shared_ptr<CommDeviceLayer> devices);
@@ -363,6 +375,8 @@ protected:
     TNotifyEvent OnBreak, OnCts, OnDsr, OnRing, OnRlsd, OnRxFlag, OnTxEmpty;
     TCommErrorEvent OnError;
     TCommRxCharEvent OnRxChar;
+    // The device vanished while open (an adapter pulled): no more events come.
+    TCommLostEvent OnDeviceLost;
 
 private:
     template <class T> void SetLine(T& field, T v) {
@@ -428,6 +442,7 @@ public:
 
     using TCustomComm::OnBreak;
     using TCustomComm::OnCts;
+    using TCustomComm::OnDeviceLost;
     using TCustomComm::OnDsr;
     using TCustomComm::OnError;
     using TCustomComm::OnRing;

@@ -11,6 +11,7 @@
 #include "ui/prompts.h"
 #include "ui/run_and_wait_qt.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 
@@ -214,16 +216,30 @@ bool TFModifyFileSx::BuildFirmwareImage() {
     std::array<bool, kBankCount> selected{};
     for (int stage = 1; stage <= kBankCount; ++stage)
         selected[stage - 1] = !BankBox(stage)->isHidden() && BankBox(stage)->isChecked();
+    // A big firmware takes a while: past a moment a dialog shows the stage's
+    // progress and lets the user stop the build.
+    QProgressDialog note(kBuildingText, "Cancel", 0, 0, this);
+    note.setWindowTitle(windowTitle());
+    note.setWindowModality(Qt::WindowModal);
+    note.setMinimumDuration(ProgressAfterMs);
+    note.setAutoReset(false);
+    note.setAutoClose(false);
     MergeCallbacks callbacks;
-    callbacks.progress = [this](int position, int maximum) {
-        if (maximum > 0)
+    callbacks.progress = [this, &note](int position, int maximum) {
+        if (maximum > 0) {
             Avanzamento->setMaximum(maximum);
+            note.setMaximum(maximum);
+        }
         Avanzamento->setValue(position);
         if (Avanzamento->isVisible())
             Avanzamento->repaint(); // the build holds the event loop
+        note.setValue(position);
+        QApplication::processEvents(); // the dialog's Cancel
     };
+    callbacks.cancelled = [&note] { return note.wasCanceled(); };
     const FirmwareBuild build = gw::BuildFirmwareImage(
         {OutputDir, BinDir, NewSxName}, JoinPath(SourceSxDir, SourceSxName), selected, callbacks);
+    note.hide();
     for (int stage : build.BanksNotFound())
         PaintBank(stage, true);
     if (!build.message.empty())

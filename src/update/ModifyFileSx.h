@@ -26,6 +26,8 @@ inline constexpr const char* kFirmwareFilter = "File Sx (*.Sx)|*.Sx";
 inline constexpr const char* kSelectBinDirTitle = "Select Directory Bin";
 inline constexpr const char* kOptionsShow = "Options >>";
 inline constexpr const char* kOptionsHide = "<< Options";
+// The progress dialog of a long build.
+inline constexpr const char* kBuildingText = "Building the new firmware...";
 
 class TFModifyFileSx : public ModalWindow {
     Q_OBJECT
@@ -57,6 +59,7 @@ public:
     std::string BinDir;                 // the bank files' folder, with a trailing separator
     std::string NewSxName;              // file name of the new firmware, follows NewFileSx
     std::string FlashWriterCommandLine; // the last parameter text handed to the flash writer
+    int ProgressAfterMs = 1000;         // a build that lasts longer shows its progress dialog
 
     QPushButton* LbButton1;
     QPushButton* LbButton2;

@@ -57,6 +57,9 @@ TFBootSer::TFBootSer(QWidget* parent)
     CB_Com->setCurrentIndex(0);
 
     Comm1.SetEventPoster(QtCommEventPoster());
+    Comm1.OnDeviceLost = [this](TCustomComm*, const ECommError&) {
+        Guarded(this, [this] { Comm1DeviceLost(); });
+    };
 
     OnClick(LbButton1, this, &TFBootSer::LbButton1Click);
     OnClick(LbButton2, this, &TFBootSer::LbButton2Click);
@@ -154,6 +157,22 @@ void TFBootSer::FormClose() {
         Comm1.ClosePort();
     } catch (const std::exception&) {
     }
+}
+
+QString PortLostText(const QString& port) {
+    return QString("Error!! Com Port %1 is no longer available. Check the cable and press "
+                   "Connect again.")
+        .arg(port);
+}
+
+void TFBootSer::Comm1DeviceLost() {
+    PortTested = false;
+    const QString port = QString::fromStdString(Comm1.DeviceName());
+    try {
+        Comm1.ClosePort();
+    } catch (const std::exception&) {
+    }
+    CurrentPrompts().Error(this, PortLostText(port));
 }
 
 void TFBootSer::done(int result) {

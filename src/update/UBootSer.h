@@ -6,6 +6,8 @@
 
 #include "ui/modal_window.h"
 
+#include <QString>
+
 #include <string>
 
 class QCheckBox;
@@ -19,6 +21,9 @@ namespace gw {
 inline constexpr const char* kMsgComPortCannotOpen = "Error!! Com Port cannot be open.";
 inline constexpr const char* kMsgSelectOnePort = "Select one port.";
 
+// The tested port vanished (an adapter pulled) before Next.
+QString PortLostText(const QString& port);
+
 class TFBootSer : public ModalWindow {
     Q_OBJECT
 public:
@@ -30,6 +35,8 @@ public:
     void LbButton3Click(); // Cancel
     void LbButton4Click(); // Execute update firmware
     void FormClose();
+    // The open port's device went away: untested, closed, and the user told.
+    void Comm1DeviceLost();
 
     // The updater's parameter text from the current choices and project.
     std::string ParameterText() const;

@@ -266,15 +266,19 @@ public:
     int WaitEvent(std::uint32_t& events) override {
         events = 0;
         for (;;) {
-            const std::uint32_t found = Sample() & mask_;
+            std::uint32_t found = 0;
+            if (int e = Sample(found))
+                return e;
+            found &= mask_;
             if (found) {
                 events = found;
                 return 0;
             }
-            pollfd fds[2] = {{wake_, POLLIN, 0}, {fd_, POLLIN, 0}};
-            // While bytes wait unread the descriptor stays readable: sample instead.
-            const nfds_t count = (lastIn_ == 0 && !hungUp_) ? 2 : 1;
-            const int r = poll(fds, count, kSampleMs);
+            // While bytes wait unread the descriptor stays readable, so only
+            // a hang-up is asked for then (it is reported whatever is asked).
+            pollfd fds[2] = {{wake_, POLLIN, 0},
+                             {fd_, static_cast<short>(lastIn_ == 0 ? POLLIN : 0), 0}};
+            const int r = poll(fds, 2, kSampleMs);
             if (r < 0) {
                 if (errno == EINTR)
                     continue;
@@ -282,8 +286,12 @@ public:
             }
             if (fds[0].revents & POLLIN)
                 return 0; // cancelled; the wake stays readable
-            if (count == 2 && (fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)))
-                hungUp_ = true;
+            // A hung-up terminal never comes back: the adapter was pulled or
+            // the other side of a pseudo-terminal closed.
+            if (fds[1].revents & POLLNVAL)
+                return EBADF;
+            if (fds[1].revents & (POLLHUP | POLLERR))
+                return EIO;
         }
     }
 
@@ -326,15 +334,18 @@ public:
     }
 
 private:
-    // New line events since the last sample.
-    std::uint32_t Sample() {
-        std::uint32_t ev = 0;
+    // New line events since the last sample into `ev`; an error when the
+    // device no longer answers.
+    int Sample(std::uint32_t& ev) {
+        ev = 0;
         int in = 0, out = 0;
         if (ioctl(fd_, FIONREAD, &in) == 0) {
             const auto now = static_cast<std::uint32_t>(in);
             if (now > lastIn_)
                 ev |= EV_RXCHAR;
             lastIn_ = now;
+        } else if (errno == EIO || errno == ENODEV || errno == ENXIO) {
+            return errno;
         }
         if (ioctl(fd_, TIOCOUTQ, &out) == 0) {
             if (out == 0 && lastOut_ > 0)
@@ -362,7 +373,7 @@ private:
             ev |= EV_BREAK;
         if (errors & (CE_RXOVER | CE_OVERRUN | CE_RXPARITY | CE_FRAME))
             ev |= EV_ERR;
-        return ev;
+        return 0;
     }
 
     std::uint32_t ReadCounters() {
@@ -404,7 +415,6 @@ private:
     std::uint32_t lastOut_ = 0;
     int lastLines_ = 0;
     bool haveLines_ = false;
-    bool hungUp_ = false;
 
     std::mutex m_; // the counters are read from both threads
     serial_icounter_struct counters_{};

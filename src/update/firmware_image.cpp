@@ -4,6 +4,7 @@
 
 #include "common/file_io.h"
 #include "common/hex_text.h"
+#include "common/replacement_temp.h"
 #include "update/run_and_wait.h"
 
 #include <algorithm>
@@ -31,6 +32,8 @@ constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 // Any read or write of a stage that fails; the stage ends with its message.
 struct StageFailed {};
+// The user cancelled the build.
+struct StageCancelled {};
 
 // The value of `digits` hexadecimal digits at `at`; nullopt when the line is
 // shorter or a character is not a digit.
@@ -196,7 +199,8 @@ int CountLines(const std::string& path) {
 // more than the copy.
 class Progress {
 public:
-    explicit Progress(const MergeCallbacks& callbacks) : report_(callbacks.progress) {}
+    explicit Progress(const MergeCallbacks& callbacks)
+        : report_(callbacks.progress), cancelled_(callbacks.cancelled) {}
 
     void Start(int maximum) {
         maximum_ = maximum;
@@ -212,6 +216,8 @@ public:
             next_ = position_ + step_;
             if (report_)
                 report_(position_, maximum_);
+            if (cancelled_ && cancelled_())
+                throw StageCancelled{};
         }
     }
     void Finish() {
@@ -221,6 +227,7 @@ public:
 
 private:
     const std::function<void(int, int)>& report_;
+    const std::function<bool()>& cancelled_;
     int maximum_ = 0;
     int step_ = 1;
     int position_ = 0;
@@ -450,6 +457,8 @@ MergeOutcome MergeBank(const FirmwareFolders& folders, int stage, bool ask,
             outcome.message = kMsgNewSxNotCreated;
     } catch (const StageFailed&) {
         outcome = {kMergeFailed, kMsgNewSxNotCreated};
+    } catch (const StageCancelled&) {
+        outcome = {kMergeFailed, {}}; // the output was not committed: it is gone
     } catch (const std::exception&) { // the output cannot be written
         outcome = {kMergeFailed, kMsgNewSxNotCreated};
     }
@@ -478,6 +487,7 @@ FirmwareBuild BuildFirmwareImage(const FirmwareFolders& folders, const std::stri
             const MergeOutcome m = MergeBank(folders, stage, false, outputName, input, callbacks);
             build.results[stage - 1] = m.result;
             build.message = m.message;
+            build.cancelled = m.result == kMergeFailed && m.message.empty();
         } else {
             build.message = PassThrough(folders, stage, input, outputPath);
         }
@@ -488,8 +498,14 @@ FirmwareBuild BuildFirmwareImage(const FirmwareFolders& folders, const std::stri
         input = outputPath;
     }
     std::error_code ec;
-    for (int stage = 1; stage <= kBankCount; ++stage)
+    for (int stage = 1; stage <= kBankCount; ++stage) {
         fs::remove(JoinPath(folders.OutputDir, StageFileName(stage)), ec);
+        // What an earlier build, killed while writing, left of its outputs: a
+        // stage that passes its input on writes nothing that would sweep them.
+        RemoveAbandonedTemps(JoinPath(folders.OutputDir, StageFileName(stage)));
+    }
+    if (IsPlainFileName(folders.NewSxName))
+        RemoveAbandonedTemps(JoinPath(folders.OutputDir, folders.NewSxName));
     return build;
 }
 

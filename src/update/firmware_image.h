@@ -71,11 +71,14 @@ struct MergeCallbacks {
     // Asked at the end record when the bank's range was not found and the
     // caller allowed the question; true inserts the bank there.
     std::function<bool()> insertAnyway;
+    // Asked as often as the progress is reported; true ends the build: the
+    // stage's output is dropped and the new firmware is not written.
+    std::function<bool()> cancelled;
 };
 
 struct MergeOutcome {
     int result = kMergeFailed;
-    std::string message; // why the stage failed; empty otherwise
+    std::string message; // why the stage failed; empty otherwise, or when it was cancelled
 };
 
 // Copies `inputPath` to OutputDir/`outputName`, the S2 records of the stage's
@@ -91,6 +94,7 @@ struct FirmwareBuild {
     std::array<std::optional<int>, kBankCount> results;
     std::string message; // what ended the build early; empty when it did not end early
     bool failed = false;
+    bool cancelled = false; // the user ended it (failed, without a message)
 
     // The selected stages whose bank range the firmware does not hold (1 to 5).
     std::vector<int> BanksNotFound() const;

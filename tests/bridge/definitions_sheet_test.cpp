@@ -153,8 +153,9 @@ TEST_F(DefinitionSheets, HiddenMainWindowButtonsOpenTheEditors) {
         {main->btn_Emcy, "Femcy"}, {main->btn_Emcy_Wd, "FWemcy"}, {main->btn_Info_Pdo, "FInfopdo"}};
     for (const auto& [button, window] : cases) {
         EXPECT_TRUE(button->isHidden()) << window;
+        QPushButton* const press = button; // clang 14 cannot capture a structured binding
         const QString opened =
-            gwtest::InNextModal([&] { button->click(); }, [](QWidget* w) { w->close(); });
+            gwtest::InNextModal([&] { press->click(); }, [](QWidget* w) { w->close(); });
         EXPECT_EQ(opened, window);
     }
 }

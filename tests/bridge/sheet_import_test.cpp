@@ -147,6 +147,25 @@ TEST(ImportSheet, RefusesFilesThatAreNoWorkbookNamingThemAndClearsNothing) {
     EXPECT_FALSE(cleared);
 }
 
+// A package of a few kilobytes whose parts claim gigabytes: refused before a
+// buffer of that size is asked for (the program would otherwise run out of
+// memory). Found by fuzzing.
+TEST(ImportSheet, RefusesAPackageWhosePartsClaimMoreThanItHolds) {
+    gw::SheetImporter importer;
+    importer.sheetName = "sdo";
+    importer.fieldCount = 8;
+    importer.clear = [] {};
+    importer.place = [](const SheetRecord&) { return RecordFate::Placed; };
+    try {
+        gw::ImportSheet(gwtest::DataPath("bridge/claims_gigabytes.xlsx"), importer);
+        ADD_FAILURE() << "accepted";
+    } catch (const gw::WorkbookError& e) {
+        EXPECT_NE(std::string(e.what()).find("its parts claim more data than the file holds"),
+                  std::string::npos)
+            << e.what();
+    }
+}
+
 TEST(NumberCellText, ShortestTextWholeNumbersWithoutExponent) {
     const std::pair<double, const char*> cases[] = {
         {16.0, "16"},

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -285,23 +286,88 @@ TEST_F(FakeComm, AHandlerMayCloseThePort) {
     EXPECT_EQ(device->Calls(), (std::vector<std::string>{"purge", "close"}));
 }
 
-TEST_F(FakeComm, WithoutAPosterEventsRunOnTheMonitoringThread) {
-    TComm direct(devices);
-    std::mutex m;
-    std::condition_variable cv;
-    int cts = 0;
-    direct.OnCts = [&](TCustomComm* sender) {
-        static_cast<TComm*>(sender)->ClosePort(); // on its own thread: must not hang
-        std::lock_guard lock(m);
-        ++cts;
-        cv.notify_all();
+TEST_F(FakeComm, AVanishedDeviceIsReportedOnceAndThePortOpensAgain) {
+    std::vector<std::string> lost;
+    int code = 0;
+    comm.OnDeviceLost = [&](TCustomComm* sender, const ECommError& e) {
+        lost.push_back(e.what());
+        code = e.ErrorCode;
+        static_cast<TComm*>(sender)->ClosePort();
     };
-    direct.OpenPort();
-    devices->last->Push(EV_CTS);
-    std::unique_lock lock(m);
-    ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(5), [&] { return cts == 1; }));
-    EXPECT_FALSE(direct.PortIsOpen());
-    EXPECT_EQ(devices->last->Calls(), (std::vector<std::string>{"purge", "close"}));
+    comm.OpenPort();
+    auto device = devices->last;
+    ASSERT_TRUE(device->WaitForWaits(1));
+    EXPECT_TRUE(comm.Monitoring());
+    device->Vanish(ENODEV);
+    ASSERT_TRUE(ui.WaitForTask());
+    EXPECT_TRUE(lost.empty()) << "reported on the interface thread only";
+    for (int i = 0; i < 250 && comm.Monitoring(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(comm.Monitoring()) << "the thread ends";
+    EXPECT_EQ(device->waits, 1) << "and does not wait on the dead device again";
+    EXPECT_TRUE(comm.PortIsOpen()) << "closing is the owner's call";
+
+    ui.RunOne();
+    EXPECT_EQ(lost, std::vector<std::string>{"Device no longer available (Error: 19) "});
+    EXPECT_EQ(code, ENODEV);
+    EXPECT_FALSE(comm.PortIsOpen());
+    EXPECT_EQ(device->Calls(), (std::vector<std::string>{"purge", "close"}));
+    EXPECT_FALSE(ui.RunOne()) << "one report";
+
+    comm.OpenPort();
+    EXPECT_NE(devices->last, device);
+    ASSERT_TRUE(devices->last->WaitForWaits(1));
+    EXPECT_TRUE(comm.Monitoring());
+}
+
+TEST_F(FakeComm, ALossStillQueuedAtCloseIsDropped) {
+    int lost = 0;
+    comm.OnDeviceLost = [&](TCustomComm*, const ECommError&) { ++lost; };
+    comm.OpenPort();
+    Device().Vanish(EIO);
+    ASSERT_TRUE(ui.WaitForTask());
+    comm.ClosePort();
+    comm.OpenPort(); // a new device: the old loss is not its own
+    ui.RunOne();
+    EXPECT_EQ(lost, 0);
+    EXPECT_TRUE(comm.PortIsOpen());
+}
+
+// Without a poster, handlers run on the monitoring thread; one that closes the
+// port there must not wait for its own thread.
+TEST_F(FakeComm, WithoutAPosterHandlersRunOnTheMonitoringThread) {
+    const struct {
+        const char* what;
+        std::function<void(TComm&, std::function<void(TCustomComm*)>)> handle;
+        std::function<void(gwtest::FakeCommDevice&)> happen;
+    } cases[] = {
+        {"a line event", [](TComm& c, std::function<void(TCustomComm*)> h) { c.OnCts = h; },
+         [](gwtest::FakeCommDevice& d) { d.Push(EV_CTS); }},
+        {"the device lost",
+         [](TComm& c, std::function<void(TCustomComm*)> h) {
+             c.OnDeviceLost = [h](TCustomComm* sender, const ECommError&) { h(sender); };
+         },
+         [](gwtest::FakeCommDevice& d) { d.Vanish(EIO); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TComm direct(devices);
+        std::mutex m;
+        std::condition_variable cv;
+        int calls = 0;
+        c.handle(direct, [&](TCustomComm* sender) {
+            static_cast<TComm*>(sender)->ClosePort();
+            std::lock_guard lock(m);
+            ++calls;
+            cv.notify_all();
+        });
+        direct.OpenPort();
+        c.happen(*devices->last);
+        std::unique_lock lock(m);
+        ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(5), [&] { return calls == 1; }));
+        EXPECT_FALSE(direct.PortIsOpen());
+        EXPECT_EQ(devices->last->Calls(), (std::vector<std::string>{"purge", "close"}));
+    }
 }
 
 TEST(CommNames, DevicePaths) {

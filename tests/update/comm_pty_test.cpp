@@ -3,14 +3,18 @@
 #include "support/temp_dir.h"
 #include "update/CommInt.h"
 #include "update/comm_error.h"
+#include "update/fake_comm_device.h"
 #include "update/pty.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <ctime>
 #include <deque>
 #include <fcntl.h>
+#include <iostream>
 #include <mutex>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -253,6 +257,71 @@ TEST(CommPty, ReceivedBytesReachOnRxChar) {
     }
     EXPECT_EQ(count, 5u);
     comm.ClosePort();
+}
+
+// The terminal side of a pseudo-terminal going away as a serial device does:
+// its other side closed, or hung up as when a USB adapter is pulled.
+TEST(CommPty, AVanishedDeviceIsReportedAndThePortOpensAgain) {
+    enum How { CloseOtherSide, Hangup };
+    struct Case {
+        const char* what;
+        How how;
+        bool bytesWaiting; // unread input keeps the terminal readable
+    };
+    const Case cases[] = {
+        {"other side closed", CloseOtherSide, false},
+        {"other side closed with bytes unread", CloseOtherSide, true},
+        {"hung up", Hangup, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Pty pty;
+        gwtest::TaskQueue ui;
+        TComm comm;
+        comm.SetEventPoster(ui.Poster());
+        std::vector<std::string> lost;
+        comm.OnDeviceLost = [&](TCustomComm*, const ECommError& e) { lost.push_back(e.what()); };
+        comm.SetDeviceName(pty.Path());
+        comm.OpenPort();
+        if (c.bytesWaiting) {
+            ASSERT_EQ(write(pty.Master(), "abc", 3), 3);
+            ASSERT_TRUE(ui.WaitForTask()); // the bytes were seen
+            ui.RunOne();
+        }
+        if (c.how == Hangup) {
+            if (!pty.Hangup()) {
+                std::cout << "  (hang-up skipped: " << std::strerror(errno) << ")\n";
+                continue;
+            }
+        } else {
+            pty.CloseMaster();
+        }
+        ASSERT_TRUE(ui.RunUntil([&] { return !lost.empty(); }));
+        EXPECT_EQ(lost, std::vector<std::string>{"Device no longer available (Error: 5) "});
+        for (int i = 0; i < 250 && comm.Monitoring(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        EXPECT_FALSE(comm.Monitoring()) << "the monitoring thread ends";
+
+        // Nothing spins on the dead descriptor.
+        timespec before{}, after{};
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
+        const double cpuMs =
+            (after.tv_sec - before.tv_sec) * 1e3 + (after.tv_nsec - before.tv_nsec) / 1e6;
+        EXPECT_LT(cpuMs, 60.0);
+        EXPECT_FALSE(ui.RunOne()) << "one report, nothing after it";
+
+        comm.ClosePort();
+        EXPECT_FALSE(comm.PortIsOpen());
+        Pty replugged;
+        comm.SetDeviceName(replugged.Path());
+        comm.OpenPort();
+        EXPECT_TRUE(comm.Monitoring());
+        ASSERT_EQ(write(replugged.Master(), "x", 1), 1);
+        EXPECT_TRUE(ui.WaitForTask()) << "events flow again";
+        comm.ClosePort();
+    }
 }
 
 TEST(CommPty, TheMachinesFirstSerialPort) {

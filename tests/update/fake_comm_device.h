@@ -52,8 +52,10 @@ public:
         std::unique_lock lock(m_);
         ++waits;
         cv_.notify_all();
-        cv_.wait(lock, [&] { return cancelled_ || !pending_.empty(); });
+        cv_.wait(lock, [&] { return cancelled_ || !pending_.empty() || lost_ != 0; });
         events = 0;
+        if (!cancelled_ && lost_ != 0)
+            return lost_;
         if (!cancelled_ && !pending_.empty()) {
             events = pending_.front();
             pending_.pop_front();
@@ -83,6 +85,12 @@ public:
     void Push(std::uint32_t events) {
         std::lock_guard lock(m_);
         pending_.push_back(events);
+        cv_.notify_all();
+    }
+    // The device goes away: every wait from now on fails with `error`.
+    void Vanish(int error) {
+        std::lock_guard lock(m_);
+        lost_ = error;
         cv_.notify_all();
     }
     // Waits until the monitoring thread has entered WaitEvent `n` times.
@@ -117,6 +125,7 @@ private:
     std::condition_variable cv_;
     std::deque<std::uint32_t> pending_;
     bool cancelled_ = false;
+    int lost_ = 0;
     std::vector<std::string> calls_;
 };
 

@@ -384,6 +384,33 @@ TEST_F(Merge, AFailedStageEndsTheBuild) {
     EXPECT_EQ(build.message, kMsgSxNotFound);
 }
 
+TEST_F(Merge, ACancelledBuildLeavesTheEarlierFirmwareAndNothingElse) {
+    WriteFile(dir / "New_fw.sx", "from an earlier run");
+    WriteFile(dir / "src.sx",
+              MakeFirmware({BankRange(1), BankRange(2), {0x100000, 0x140000}}, "\r\n"));
+    for (int askedAt : {1, 200, 400}) { // in stage 1, later in it, in stage 2
+        SCOPED_TRACE(askedAt);
+        int asked = 0;
+        MergeCallbacks callbacks;
+        callbacks.progress = [](int, int) {};
+        callbacks.cancelled = [&] { return ++asked >= askedAt; };
+        const FirmwareBuild build = BuildFirmwareImage(
+            folders, dir / "src.sx", {true, true, false, false, false}, callbacks);
+        EXPECT_EQ(asked, askedAt) << "the build stops at the first yes";
+        EXPECT_TRUE(build.failed);
+        EXPECT_TRUE(build.cancelled);
+        EXPECT_EQ(build.message, "");
+        EXPECT_TRUE(ReadFile(dir / "New_fw.sx") == "from an earlier run");
+        EXPECT_EQ(Entries(dir.Path()), (std::vector<std::string>{"New_fw.sx", "bin", "src.sx"}));
+    }
+    MergeCallbacks never;
+    never.cancelled = [] { return false; };
+    const FirmwareBuild build =
+        BuildFirmwareImage(folders, dir / "src.sx", {true, true, false, false, false}, never);
+    EXPECT_FALSE(build.failed || build.cancelled);
+    EXPECT_TRUE(build.results[1] == kBankInserted);
+}
+
 TEST(FlashWriter, PathAndParameterText) {
     EXPECT_EQ(FlashWriterProgramPath("/opt/tool"), "/opt/tool/VozedUzida");
     EXPECT_EQ(FlashWriterNotFoundMessage(), "VozedUzida Not Found, Procedure Aborted");

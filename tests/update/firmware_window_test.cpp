@@ -21,9 +21,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -325,6 +327,40 @@ TEST_F(FirmwareWindow, OpenFirmwareBinFolderAndNewName) {
     w.OpenFileClick();
     EXPECT_EQ(prompts.All().at(0).folder.toStdString(), Project.ExeDir);
     EXPECT_EQ(w.SourceSxName, "fw.Sx");
+}
+
+TEST_F(FirmwareWindow, ALongBuildShowsItsProgressAndCancelStopsIt) {
+    WriteFlashWriter();
+    WriteFile(NewFile(), "from an earlier build");
+    w.show();
+    QApplication::processEvents();
+    w.ProgressAfterMs = 0; // as if the build had taken long already
+    QString shown;
+    QTimer::singleShot(0, &w, [&] {
+        if (auto* note = w.findChild<QProgressDialog*>()) {
+            shown = note->labelText();
+            // GW_SHOT_DIR names a folder to keep a picture of it in.
+            if (const QString out = qEnvironmentVariable("GW_SHOT_DIR"); !out.isEmpty())
+                note->grab().save(out + "/firmware_progress.png");
+            note->cancel();
+        }
+    });
+    QTest::mouseClick(w.LbButton2, Qt::LeftButton); // build, then launch
+    EXPECT_EQ(shown, "Building the new firmware...");
+    EXPECT_TRUE(prompts.Texts().isEmpty()) << "the user's own Cancel needs no message";
+    EXPECT_TRUE(ReadFile(NewFile()) == "from an earlier build");
+    EXPECT_EQ(FlashWriterArguments(300), "") << "a cancelled build launches nothing";
+    EXPECT_TRUE(w.LbButton2->isEnabled());
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(Project.ProjectDir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"New_sx58204.sx", "bin"}));
+
+    w.ProgressAfterMs = 60000; // a quick build shows no dialog and goes through
+    EXPECT_TRUE(w.BuildFirmwareImage());
+    EXPECT_TRUE(ReadFile(NewFile()) == BuiltByTheCore());
+    w.hide();
 }
 
 TEST_F(FirmwareWindow, WithoutAProjectNothingIsWritten) {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <stdlib.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -22,7 +23,7 @@ public:
     }
     ~Pty() {
         close(readBack_);
-        close(master_);
+        CloseMaster();
     }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
@@ -32,6 +33,15 @@ public:
     int Master() const { return master_; }
     // A descriptor of the terminal side, to read its settings back.
     int ReadBack() const { return readBack_; }
+    // The other side goes away: the terminal side hangs up for good.
+    void CloseMaster() {
+        if (master_ >= 0)
+            close(master_);
+        master_ = -1;
+    }
+    // Hangs up every open descriptor of the terminal side, as the kernel does
+    // when a USB serial adapter is pulled; false without the privilege.
+    bool Hangup() { return ioctl(readBack_, TIOCVHANGUP) == 0; }
     termios Settings() const {
         termios t{};
         tcgetattr(readBack_, &t);

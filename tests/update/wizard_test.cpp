@@ -163,6 +163,36 @@ TEST_F(Wizard, ConnectOnTheMachinesSerialPort) {
     EXPECT_FALSE(w.Comm1.PortIsOpen());
 }
 
+TEST_F(Wizard, APulledAdapterIsReportedAndConnectWorksAgain) {
+    UsePty();
+    w.LbButton1Click();
+    ASSERT_TRUE(w.PortTested);
+    pty.CloseMaster();
+    QElapsedTimer clock;
+    clock.start();
+    while (prompts.Errors().isEmpty() && clock.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(prompts.Errors(), QStringList{PortLostText(QString::fromStdString(pty.Path()))});
+    EXPECT_EQ(PortLostText("COM3"), "Error!! Com Port COM3 is no longer available. Check the "
+                                    "cable and press Connect again.");
+    EXPECT_FALSE(w.PortTested);
+    EXPECT_FALSE(w.Comm1.PortIsOpen());
+
+    prompts.Clear();
+    w.LbButton2Click();
+    EXPECT_EQ(prompts.Errors(), QStringList{"Select one port."});
+    EXPECT_FALSE(OnPage2());
+
+    Pty replugged;
+    prompts.Clear();
+    w.SelectPort(QString::fromStdString(replugged.Path()));
+    w.LbButton1Click();
+    EXPECT_TRUE(w.PortTested);
+    EXPECT_TRUE(prompts.Errors().isEmpty());
+    w.LbButton2Click();
+    EXPECT_TRUE(OnPage2());
+}
+
 TEST_F(Wizard, ClosingTheWizardClosesThePort) {
     UsePty();
     w.LbButton1Click();

@@ -1,10 +1,10 @@
 #include "bridge/UInfoPdo.h"
 
 #include "app/project_globals.h"
-#include "bridge/bridge_controls.h"
 #include "bridge/bridge_documents.h"
 #include "bridge/bridge_xml.h"
 #include "common/file_io.h"
+#include "ui/bridge_controls.h"
 #include "ui/guard.h"
 #include "ui/look.h"
 #include "ui/prompts.h"

@@ -1,9 +1,9 @@
 #include "bridge/UWemcy.h"
 
 #include "app/project_globals.h"
-#include "bridge/bridge_controls.h"
 #include "bridge/bridge_xml.h"
 #include "common/parse_int.h"
+#include "ui/bridge_controls.h"
 #include "ui/guard.h"
 #include "ui/look.h"
 #include "ui/prompts.h"

@@ -1,8 +1,8 @@
 #include "bridge/Uemcy.h"
 
 #include "app/project_globals.h"
-#include "bridge/bridge_controls.h"
 #include "bridge/bridge_xml.h"
+#include "ui/bridge_controls.h"
 #include "ui/guard.h"
 #include "ui/look.h"
 #include "ui/prompts.h"

@@ -1,4 +1,4 @@
-#include "bridge/bridge_controls.h"
+#include "ui/bridge_controls.h"
 
 #include "ui/controls.h"
 #include "ui/prompts.h"

@@ -15,11 +15,9 @@
 #include "gateway/USetVar.h"
 #include "gateway/USwap.h"
 #include "gateway/Upargen.h"
+#include "ui/after_first_paint.h"
 #include "update/ModifyFileSx.h"
 #include "update/UBootSer.h"
-
-#include <QEvent>
-#include <QTimer>
 
 namespace gw {
 
@@ -48,22 +46,6 @@ void CreateOtherWindows() {
     FSwap = new TFSwap(owner);
 }
 
-// Creates the other windows once the main window's first paint is done.
-class AfterFirstPaint : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* e) override {
-        if (e->type() == QEvent::Paint) {
-            watched->removeEventFilter(this);
-            QTimer::singleShot(0, watched, [] { CreateOtherWindows(); });
-            deleteLater();
-        }
-        return false;
-    }
-};
-
 } // namespace
 
 void CreateAllWindows(const std::string& exeDir) {
@@ -77,7 +59,8 @@ void CreateAllWindows(const AppFolders& folders) {
 
 void StartWindows(const AppFolders& folders) {
     FBrinvaleFirmWare = new TFBrinvaleFirmWare(folders);
-    FBrinvaleFirmWare->installEventFilter(new AfterFirstPaint(FBrinvaleFirmWare));
+    // The other windows are created once the main window has been painted.
+    RunAfterFirstPaint(FBrinvaleFirmWare, [] { CreateOtherWindows(); });
     FBrinvaleFirmWare->show();
 }
 

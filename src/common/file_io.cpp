@@ -153,10 +153,35 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes, const File
 
 namespace {
 
-// Reads the file into `text`, sized once from the file's length (a large
-// document must not be copied several times); a file that grows while it is
+// A buffer the read loop fills: a string (zeroed when it grows) or raw bytes
+// nobody needs zeroed first.
+struct StringBuffer {
+    std::string& text;
+    char* Data() { return text.data(); }
+    void Resize(std::size_t size) { text.resize(size); }
+};
+
+struct RawBuffer {
+    FileBytes& bytes;
+    std::size_t capacity = 0;
+    char* Data() { return bytes.data.get(); }
+    void Resize(std::size_t size) {
+        if (size > capacity) {
+            auto bigger = std::make_unique_for_overwrite<char[]>(size);
+            if (bytes.size != 0)
+                std::memcpy(bigger.get(), bytes.data.get(), bytes.size);
+            bytes.data = std::move(bigger);
+            capacity = size;
+        }
+        bytes.size = size;
+    }
+};
+
+// Reads the file into `buffer`, sized once from the file's length (a large
+// document must not be copied several times): one byte more than the file, so
+// the read that finds its end needs no room. A file that grows while it is
 // read, or one that is no regular file, is read to its end.
-void ReadFileInto(const std::string& path, std::string& text) {
+template <class Buffer> void ReadFileInto(const std::string& path, Buffer buffer) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         ThrowReadError(path, errno);
@@ -171,11 +196,14 @@ void ReadFileInto(const std::string& path, std::string& text) {
         ThrowReadError(path, err);
     }
     std::size_t size = 0;
-    text.resize(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t room = static_cast<std::size_t>(st.st_size) + 1;
+    buffer.Resize(room);
     for (;;) {
-        if (size + 1 >= text.size())
-            text.resize(text.size() * 2);
-        const ssize_t n = ::read(fd, text.data() + size, text.size() - size);
+        if (size == room) {
+            room *= 2;
+            buffer.Resize(room);
+        }
+        const ssize_t n = ::read(fd, buffer.Data() + size, room - size);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
@@ -188,15 +216,21 @@ void ReadFileInto(const std::string& path, std::string& text) {
         size += static_cast<std::size_t>(n);
     }
     ::close(fd);
-    text.resize(size);
+    buffer.Resize(size);
 }
 
 } // namespace
 
 std::string ReadWholeFile(const std::string& path) {
     std::string text;
-    ReadFileInto(path, text);
+    ReadFileInto(path, StringBuffer{text});
     return text;
+}
+
+FileBytes ReadFileBytes(const std::string& path) {
+    FileBytes bytes;
+    ReadFileInto(path, RawBuffer{bytes});
+    return bytes;
 }
 
 PathKind KindOfPath(const std::string& path) {

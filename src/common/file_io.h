@@ -59,6 +59,14 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes,
 // Reads a whole file; throws FileError naming the file and the reason.
 std::string ReadWholeFile(const std::string& path);
 
+// A whole file's bytes in a buffer that was never zeroed first: for a parser
+// that works in place on a file that may be megabytes long.
+struct FileBytes {
+    std::unique_ptr<char[]> data;
+    std::size_t size = 0;
+};
+FileBytes ReadFileBytes(const std::string& path);
+
 // What is at a path: nothing (a missing file), a regular file (a link to one
 // counts), or something no document can be read from (a folder, a device, a
 // dangling link).

@@ -50,6 +50,7 @@ public:
     std::optional<std::string_view> Optional() const {
         return text_ ? std::optional<std::string_view>(text_) : std::nullopt;
     }
+    const char* Address() const { return text_; }
     bool operator==(std::nullopt_t) const { return !text_; }
     bool operator==(std::string_view text) const { return text_ && text == text_; }
 

@@ -1,6 +1,8 @@
 #include "ui/look.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
+#include <QHash>
 #include <QPalette>
 #include <QScreen>
 #include <QScrollArea>
@@ -13,10 +15,34 @@
 
 namespace gw {
 
+namespace {
+
+// The first installed family of the house's choices. Naming a family that is
+// not installed makes Qt ask fontconfig for its substitutes whenever a font
+// of it is first used, which the main window would pay for on every start.
+QStringList InstalledFamilies(const QString& family) {
+    static QHash<QString, QStringList> known;
+    if (auto it = known.constFind(family); it != known.constEnd())
+        return *it;
+    QStringList choices{family, QStringLiteral("DejaVu Sans")};
+    QStringList found;
+    for (const QString& f : choices)
+        if (QFontDatabase::hasFamily(f)) {
+            found = {f};
+            break;
+        }
+    if (found.isEmpty()) // none of them: the system's sans-serif, as fontconfig finds it
+        found = {family, QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")};
+    known.insert(family, found);
+    return found;
+}
+
+} // namespace
+
 QFont HouseFont(int pointSize, bool bold, const QString& family) {
     QFont f(family, pointSize);
     f.setStyleHint(QFont::SansSerif);
-    f.setFamilies({family, QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    f.setFamilies(InstalledFamilies(family));
     f.setBold(bold);
     return f;
 }

@@ -52,9 +52,9 @@ private:
 
 XmlDocument XmlDocument::LoadFile(const std::string& path) {
     XmlDocument d;
-    d.text_ = std::make_unique<std::string>(ReadWholeFile(path));
+    d.text_ = ReadFileBytes(path);
     // Parsed where it was read: no copy of a file that may be megabytes long.
-    const pugi::xml_parse_result r = d.doc_.load_buffer_inplace(d.text_->data(), d.text_->size(),
+    const pugi::xml_parse_result r = d.doc_.load_buffer_inplace(d.text_.data.get(), d.text_.size,
                                                                 kParseOptions, pugi::encoding_auto);
     if (!r) // the parse changed the buffer; the position is found in the file's text
         ThrowParseError(r, ReadWholeFile(path), path);

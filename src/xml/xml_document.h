@@ -4,6 +4,7 @@
 // that starts with one has a root without the expected children). Documents are
 // saved raw: no declaration, no indentation, UTF-8, attribute order kept.
 #include "common/errors.h"
+#include "common/file_io.h"
 
 #include <pugixml.hpp>
 
@@ -43,7 +44,7 @@ public:
 private:
     pugi::xml_document doc_;
     // The file's text, parsed in place: the document's strings point into it.
-    std::unique_ptr<std::string> text_;
+    FileBytes text_;
 };
 
 // The text of a named child element, if the element is there.

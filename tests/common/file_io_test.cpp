@@ -147,6 +147,35 @@ TEST(WriteFileAtomic, ErrorNamesFileAndReason) {
     }
 }
 
+TEST(ReadWholeFile, ReadsEveryByteIntoOneBufferOfTheFilesSize) {
+    TempDir dir;
+    for (const std::size_t size : {0u, 1u, 4096u, (1u << 20) + 3}) {
+        std::string bytes(size, '\0');
+        for (std::size_t i = 0; i < size; ++i)
+            bytes[i] = static_cast<char>(i * 7 + 1);
+        const std::string f = dir / ("f" + std::to_string(size));
+        WriteFileAtomic(f, bytes);
+
+        const std::string text = ReadWholeFile(f);
+        EXPECT_EQ(text, bytes) << size;
+        // Sized once from the file's length, never grown to twice the file.
+        EXPECT_LE(text.capacity(), std::max<std::size_t>(size + 1, 15)) << size;
+
+        const FileBytes raw = ReadFileBytes(f);
+        ASSERT_EQ(raw.size, size);
+        EXPECT_EQ(std::string_view(raw.data.get(), raw.size), bytes) << size;
+    }
+}
+
+TEST(ReadWholeFile, AFileLongerThanItsStatedSizeIsReadToItsEnd) {
+    // The system's own files state no size at all.
+    const std::string text = ReadWholeFile("/proc/self/status");
+    EXPECT_NE(text.find("Name:"), std::string::npos);
+    EXPECT_NE(text.find("VmRSS:"), std::string::npos);
+    const FileBytes raw = ReadFileBytes("/proc/self/status");
+    EXPECT_NE(std::string_view(raw.data.get(), raw.size).find("VmRSS:"), std::string::npos);
+}
+
 TEST(Folders, CreateFolderPathMakesEveryLevel) {
     TempDir dir;
     EXPECT_TRUE(CreateFolderPath(dir / "a/b/c/"));

@@ -196,7 +196,11 @@ void TFWemcy::ShowWords() {
 void TFWemcy::FormShow() {
     Build();
     ClearAll();
-    const BridgeLoad load = LoadEmcyWords(Project.EmcyWordPath, words_);
+    BridgeLoad load;
+    if (!LoadForShow(ReadingDocumentText(kEmcyWordFile), [&](const ProgressHooks* progress) {
+            load = LoadEmcyWords(Project.EmcyWordPath, words_, progress);
+        }))
+        return;
     ShowWords();
     loadFailed_ = ShowLoadNotice(this, load, kMsgXmlNotFound, kMsgErrorReadingXml);
 }
@@ -297,13 +301,17 @@ void TFWemcy::Button1Click() {
 
 void TFWemcy::BitBtn4Click() {
     Build();
-    RunSheetImport(this, EmcyWordImporter(words_), [this] {
-        // The clearing step empties the fields too; nothing is selected afterwards.
-        EmcyWords imported = std::move(words_);
-        ClearAll();
-        words_ = std::move(imported);
-        ShowWords();
-    });
+    // Into words of its own, so that a cancelled import leaves the window's.
+    EmcyWords imported;
+    RunSheetImport(
+        this, EmcyWordImporter(imported),
+        [&] {
+            // The clearing step empties the fields too; nothing is selected afterwards.
+            ClearAll();
+            words_ = std::move(imported);
+            ShowWords();
+        },
+        ProgressAfterMs);
 }
 
 } // namespace gw

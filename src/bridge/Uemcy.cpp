@@ -215,7 +215,11 @@ void TFemcy::ShowLists() {
 void TFemcy::FormShow() {
     Build();
     ClearAll();
-    const BridgeLoad load = LoadEmcyDefs(Project.EmcyDefPath, lists_);
+    BridgeLoad load;
+    if (!LoadForShow(ReadingDocumentText(kEmcyDefFile), [&](const ProgressHooks* progress) {
+            load = LoadEmcyDefs(Project.EmcyDefPath, lists_, progress);
+        }))
+        return;
     ShowLists();
     loadFailed_ = ShowLoadNotice(this, load, kMsgXmlNotFound, kMsgErrorReadingXml);
 }
@@ -292,13 +296,17 @@ void TFemcy::Button1Click() {
 
 void TFemcy::BitBtn4Click() {
     Build();
-    RunSheetImport(this, EmcyDefImporter(lists_), [this] {
-        // The clearing step empties the fields too; then each first line is shown.
-        EmcyLists imported = std::move(lists_);
-        ClearAll();
-        lists_ = std::move(imported);
-        ShowLists();
-    });
+    // Into lists of its own, so that a cancelled import leaves the window's.
+    EmcyLists imported;
+    RunSheetImport(
+        this, EmcyDefImporter(imported),
+        [&] {
+            // The clearing step empties the fields too; then each first line is shown.
+            ClearAll();
+            lists_ = std::move(imported);
+            ShowLists();
+        },
+        ProgressAfterMs);
 }
 
 } // namespace gw

@@ -2,9 +2,11 @@
 // Reading and writing the bridge editors' documents: every child of the root
 // is an entry, whatever its name.
 #include "bridge/bridge_documents.h"
+#include "common/progress.h"
 
 #include <pugixml.hpp>
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -16,8 +18,26 @@ std::string RequiredAttribute(pugi::xml_node node, const char* name);
 // Loads `path` and hands every child of the root to `entry` in document
 // order. No file: nothing is read (a path that exists but is no file is an
 // error). The first failure (not well-formed, an entry's exception) ends the
-// reading; its text, with the entry's number, is the result's error.
-BridgeLoad ReadEntries(const std::string& path, const std::function<void(pugi::xml_node)>& entry);
+// reading; its text, with the entry's number, is the result's error; a
+// document that is not well-formed hands over no entry at all.
+//
+// A big document is never held as one tree: its entries are parsed a piece
+// at a time (see ReadEntriesInPieces). With `progress`, the reading reports
+// and a cancel ends it with WorkCancelled (some entries may have been handed
+// over by then).
+BridgeLoad ReadEntries(const std::string& path, const std::function<void(pugi::xml_node)>& entry,
+                       const ProgressHooks* progress = nullptr);
+
+// What ReadEntries does with a document of more than `pieceBytes`: the
+// document's text is checked piece by piece (each a run of whole entries of
+// about `pieceBytes`), then parsed again piece by piece for the entries. A
+// document of any other shape than a root element with entries (a
+// declaration, a comment or a doctype before the root, anything but
+// whitespace after it) and one that is not well-formed are read whole, as a
+// small one is, so results and messages are the same.
+BridgeLoad ReadEntriesInPieces(const std::string& path,
+                               const std::function<void(pugi::xml_node)>& entry,
+                               const ProgressHooks* progress, std::size_t pieceBytes);
 
 // Replaces the document at `path` with `text`; throws FileError.
 void SaveDocumentText(const std::string& path, const std::string& text);

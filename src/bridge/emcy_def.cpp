@@ -35,16 +35,19 @@ void Append(EmcyLists& lists, TClEmcy def, int bypassSet) {
 
 } // namespace
 
-BridgeLoad LoadEmcyDefs(const std::string& path, EmcyLists& lists) {
+BridgeLoad LoadEmcyDefs(const std::string& path, EmcyLists& lists, const ProgressHooks* progress) {
     lists.Clear();
-    return ReadEntries(path, [&](pugi::xml_node row) {
-        TClEmcy def;
-        for (int i = 0; i < emcydef::kTextCount; ++i)
-            def.texts[static_cast<std::size_t>(i)] =
-                AttributeText(row, emcydef::kTextAttributes[i]).value_or("");
-        Append(lists, WithZeroForEmpty(std::move(def)),
-               ParseIntText(RequiredAttribute(row, emcydef::kBypassSet)));
-    });
+    return ReadEntries(
+        path,
+        [&](pugi::xml_node row) {
+            TClEmcy def;
+            for (int i = 0; i < emcydef::kTextCount; ++i)
+                def.texts[static_cast<std::size_t>(i)] =
+                    AttributeText(row, emcydef::kTextAttributes[i]).value_or("");
+            Append(lists, WithZeroForEmpty(std::move(def)),
+                   ParseIntText(RequiredAttribute(row, emcydef::kBypassSet)));
+        },
+        progress);
 }
 
 bool EmcyIdAccepted(const std::string& id, const std::string& oldId, bool force,

@@ -71,7 +71,8 @@ TClEmcy WithZeroForEmpty(TClEmcy def);
 
 // Clears `lists` and reads the document at `path` into them (rows keep their
 // document order within each list); what was read before a fault stays.
-BridgeLoad LoadEmcyDefs(const std::string& path, EmcyLists& lists);
+BridgeLoad LoadEmcyDefs(const std::string& path, EmcyLists& lists,
+                        const ProgressHooks* progress = nullptr);
 
 // The ID check of New and Modify: true when `id` may be used. Runs only when
 // `force` is set or `id` differs from `oldId`; the empty text and a text equal

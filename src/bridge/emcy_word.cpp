@@ -70,24 +70,27 @@ void AppendWord(EmcyWords& words, WordTab tab, TClWEmcy word) {
     words[tab].push_back({number, std::move(word)});
 }
 
-BridgeLoad LoadEmcyWords(const std::string& path, EmcyWords& words) {
+BridgeLoad LoadEmcyWords(const std::string& path, EmcyWords& words, const ProgressHooks* progress) {
     using namespace emcyword;
     words.Clear();
-    return ReadEntries(path, [&](pugi::xml_node row) {
-        const std::optional<WordTab> tab =
-            TabOfFlag(ParseIntText(RequiredAttribute(row, kExtData)));
-        if (!tab)
-            return;
-        std::vector<std::string> v(kFieldCount);
-        v[0] = AttributeText(row, kIndex).value_or("");
-        v[1] = AttributeText(row, kSubindex).value_or("");
-        v[3] = AttributeText(row, kDevId).value_or("");
-        for (int k = 0; k < kBits; ++k)
-            for (int p = 0; p < 3; ++p)
-                v[static_cast<std::size_t>(4 + 3 * k + p)] =
-                    AttributeText(row, BitAttribute(k, kParts[p]).c_str()).value_or("");
-        AppendWord(words, *tab, WordFromValues(v));
-    });
+    return ReadEntries(
+        path,
+        [&](pugi::xml_node row) {
+            const std::optional<WordTab> tab =
+                TabOfFlag(ParseIntText(RequiredAttribute(row, kExtData)));
+            if (!tab)
+                return;
+            std::vector<std::string> v(kFieldCount);
+            v[0] = AttributeText(row, kIndex).value_or("");
+            v[1] = AttributeText(row, kSubindex).value_or("");
+            v[3] = AttributeText(row, kDevId).value_or("");
+            for (int k = 0; k < kBits; ++k)
+                for (int p = 0; p < 3; ++p)
+                    v[static_cast<std::size_t>(4 + 3 * k + p)] =
+                        AttributeText(row, BitAttribute(k, kParts[p]).c_str()).value_or("");
+            AppendWord(words, *tab, WordFromValues(v));
+        },
+        progress);
 }
 
 bool EmcyWordAccepted(const std::string& index, const std::string& subindex,

@@ -81,7 +81,8 @@ int NextWordNumber(const std::vector<WordItem>& tab);
 void AppendWord(EmcyWords& words, WordTab tab, TClWEmcy word);
 
 // Clears `words` and reads the document at `path` into them.
-BridgeLoad LoadEmcyWords(const std::string& path, EmcyWords& words);
+BridgeLoad LoadEmcyWords(const std::string& path, EmcyWords& words,
+                         const ProgressHooks* progress = nullptr);
 
 // The word check of New and Modify: all three texts given, and no other word
 // of the tab with the same three texts. `self` is the position of the word

@@ -34,20 +34,24 @@ bool FlagSet(const EntryTable& table, int row) {
 
 } // namespace
 
-BridgeLoad LoadPdoTranslation(const std::string& path, PdoTranslationTables& tables) {
+BridgeLoad LoadPdoTranslation(const std::string& path, PdoTranslationTables& tables,
+                              const ProgressHooks* progress) {
     tables.a.ClearEntries();
     tables.b.ClearEntries();
     RowFiller fillA(tables.a);
     RowFiller fillB(tables.b);
-    BridgeLoad result = ReadEntries(path, [&](pugi::xml_node n) {
-        const std::int32_t code = ParseIntText(RequiredAttribute(n, kEnBypass));
-        std::string texts[4];
-        for (int i = 0; i < 4; ++i)
-            texts[i] = RequiredAttribute(n, kTextAttributes[i]);
-        const bool tableA = (code & 0x02) != 0;
-        if (const int row = (tableA ? fillA : fillB).Next())
-            FillRow(tableA ? tables.a : tables.b, row, texts, (code & 0x01) != 0);
-    });
+    BridgeLoad result = ReadEntries(
+        path,
+        [&](pugi::xml_node n) {
+            const std::int32_t code = ParseIntText(RequiredAttribute(n, kEnBypass));
+            std::string texts[4];
+            for (int i = 0; i < 4; ++i)
+                texts[i] = RequiredAttribute(n, kTextAttributes[i]);
+            const bool tableA = (code & 0x02) != 0;
+            if (const int row = (tableA ? fillA : fillB).Next())
+                FillRow(tableA ? tables.a : tables.b, row, texts, (code & 0x01) != 0);
+        },
+        progress);
     result.leftOut = fillA.LeftOut() + fillB.LeftOut();
     return result;
 }

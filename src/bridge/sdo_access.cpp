@@ -46,22 +46,26 @@ std::int32_t CodeOf(const EntryTable& table, int row, bool tableB) {
 
 } // namespace
 
-BridgeLoad LoadSdoAccess(const std::string& path, SdoAccessTables& tables) {
+BridgeLoad LoadSdoAccess(const std::string& path, SdoAccessTables& tables,
+                         const ProgressHooks* progress) {
     tables.a.ClearEntries();
     tables.b.ClearEntries();
     RowFiller fillA(tables.a);
     RowFiller fillB(tables.b);
-    BridgeLoad result = ReadEntries(path, [&](pugi::xml_node n) {
-        const std::int32_t code = ParseIntText(RequiredAttribute(n, kConf));
-        std::vector<std::string> texts;
-        for (const char* name : kTextAttributes)
-            texts.push_back(std::string_view(name) == kMnemonico
-                                ? AttributeText(n, name).value_or("")
-                                : RequiredAttribute(n, name));
-        RowFiller& filler = (code & kTableBit) ? fillB : fillA;
-        if (const int row = filler.Next())
-            FillRow(TableOf(tables, code), row, code, texts);
-    });
+    BridgeLoad result = ReadEntries(
+        path,
+        [&](pugi::xml_node n) {
+            const std::int32_t code = ParseIntText(RequiredAttribute(n, kConf));
+            std::vector<std::string> texts;
+            for (const char* name : kTextAttributes)
+                texts.push_back(std::string_view(name) == kMnemonico
+                                    ? AttributeText(n, name).value_or("")
+                                    : RequiredAttribute(n, name));
+            RowFiller& filler = (code & kTableBit) ? fillB : fillA;
+            if (const int row = filler.Next())
+                FillRow(TableOf(tables, code), row, code, texts);
+        },
+        progress);
     result.leftOut = fillA.LeftOut() + fillB.LeftOut();
     return result;
 }

@@ -48,11 +48,14 @@ void DropEntries(StoredPdos& model) {
             pdo.entries.clear();
 }
 
-BridgeLoad LoadPdoLists(const std::string& path, StoredPdos& model) {
-    return ReadEntries(path, [&](pugi::xml_node row) {
-        const int code = ParseIntText(RequiredAttribute(row, rpdodef::kEnBypass));
-        AddPdo(model, SideOfTranslationCode(code), RequiredAttribute(row, rpdodef::kCobId));
-    });
+BridgeLoad LoadPdoLists(const std::string& path, StoredPdos& model, const ProgressHooks* progress) {
+    return ReadEntries(
+        path,
+        [&](pugi::xml_node row) {
+            const int code = ParseIntText(RequiredAttribute(row, rpdodef::kEnBypass));
+            AddPdo(model, SideOfTranslationCode(code), RequiredAttribute(row, rpdodef::kCobId));
+        },
+        progress);
 }
 
 namespace {
@@ -61,11 +64,12 @@ constexpr int kIndexAColumn = 2;
 constexpr int kSubindexAColumn = 3;
 } // namespace
 
-BridgeLoad LoadSdoAccessEntries(const std::string& path, StoredPdos& model) {
+BridgeLoad LoadSdoAccessEntries(const std::string& path, StoredPdos& model,
+                                const ProgressHooks* progress) {
     // The table A of the SDO access editor is side A's; only the requesting
     // bus's index and subindex take part in the check.
     SdoAccessTables tables;
-    const BridgeLoad load = LoadSdoAccess(path, tables);
+    const BridgeLoad load = LoadSdoAccess(path, tables, progress);
     for (PdoSide side : {PdoSide::A, PdoSide::B}) {
         const EntryTable& table = side == PdoSide::A ? tables.a : tables.b;
         for (int row = 1; row <= table.EntryRows() && table.RowFilled(row); ++row)
@@ -75,27 +79,31 @@ BridgeLoad LoadSdoAccessEntries(const std::string& path, StoredPdos& model) {
     return load;
 }
 
-StoredPdoLoad LoadStoredPdos(const StoredPdoPaths& paths, StoredPdos& model) {
+StoredPdoLoad LoadStoredPdos(const StoredPdoPaths& paths, StoredPdos& model,
+                             const ProgressHooks* progress) {
     model = StoredPdos{};
     StoredPdoLoad load;
-    load.sdoAccess = LoadSdoAccessEntries(paths.sdoAccess, model);
-    load.pdos = LoadPdoLists(paths.rpdoDef, model);
-    load.entries = LoadStoredEntries(paths.sdoPdo, model, &load.dropped);
+    load.sdoAccess = LoadSdoAccessEntries(paths.sdoAccess, model, progress);
+    load.pdos = LoadPdoLists(paths.rpdoDef, model, progress);
+    load.entries = LoadStoredEntries(paths.sdoPdo, model, &load.dropped, progress);
     return load;
 }
 
-BridgeLoad LoadStoredEntries(const std::string& path, StoredPdos& model,
-                             std::vector<int>* dropped) {
+BridgeLoad LoadStoredEntries(const std::string& path, StoredPdos& model, std::vector<int>* dropped,
+                             const ProgressHooks* progress) {
     using namespace sdopdo;
     int number = 0;
-    return ReadEntries(path, [&](pugi::xml_node row) {
-        ++number;
-        TClSdo entry{RequiredAttribute(row, kIndex), RequiredAttribute(row, kSubindex), {}};
-        const int nrpdo = ParseIntText(RequiredAttribute(row, kNrpdo));
-        entry.poscomp = RequiredAttribute(row, kPoscomp);
-        if (!AttachEntry(model, nrpdo, std::move(entry)) && dropped)
-            dropped->push_back(number);
-    });
+    return ReadEntries(
+        path,
+        [&](pugi::xml_node row) {
+            ++number;
+            TClSdo entry{RequiredAttribute(row, kIndex), RequiredAttribute(row, kSubindex), {}};
+            const int nrpdo = ParseIntText(RequiredAttribute(row, kNrpdo));
+            entry.poscomp = RequiredAttribute(row, kPoscomp);
+            if (!AttachEntry(model, nrpdo, std::move(entry)) && dropped)
+                dropped->push_back(number);
+        },
+        progress);
 }
 
 const char* SdoCheckMessage(SdoCheck result) {

@@ -89,16 +89,19 @@ void DropEntries(StoredPdos& model);
 
 // Reads the PDOs of both sides from the PDO translation document at `path`,
 // all of them in document order (not only the rows its editor shows).
-BridgeLoad LoadPdoLists(const std::string& path, StoredPdos& model);
+BridgeLoad LoadPdoLists(const std::string& path, StoredPdos& model,
+                        const ProgressHooks* progress = nullptr);
 
 // Reads the SDO access entries of both sides (index and subindex of the
 // requesting bus) from the SDO access document at `path`.
-BridgeLoad LoadSdoAccessEntries(const std::string& path, StoredPdos& model);
+BridgeLoad LoadSdoAccessEntries(const std::string& path, StoredPdos& model,
+                                const ProgressHooks* progress = nullptr);
 
 // Reads the stored entries of the document at `path` into the PDOs already in
 // `model`. `dropped`, if given, receives the rows whose PDO does not exist.
 BridgeLoad LoadStoredEntries(const std::string& path, StoredPdos& model,
-                             std::vector<int>* dropped = nullptr);
+                             std::vector<int>* dropped = nullptr,
+                             const ProgressHooks* progress = nullptr);
 
 // What the editor reads when it is shown, each with its outcome.
 struct StoredPdoLoad {
@@ -113,7 +116,8 @@ struct StoredPdoPaths {
     std::string sdoPdo;
 };
 // Empties `model`, then reads the three documents into it.
-StoredPdoLoad LoadStoredPdos(const StoredPdoPaths& paths, StoredPdos& model);
+StoredPdoLoad LoadStoredPdos(const StoredPdoPaths& paths, StoredPdos& model,
+                             const ProgressHooks* progress = nullptr);
 
 enum class SdoCheck { Accept, SdoExists, EntryExists };
 // The message of a refusal.

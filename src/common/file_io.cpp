@@ -3,6 +3,7 @@
 #include "common/errors.h"
 #include "common/replacement_temp.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -156,38 +157,45 @@ namespace {
 // Reads the file into `text`, sized once from the file's length (a large
 // document must not be copied several times); a file that grows while it is
 // read, or one that is no regular file, is read to its end.
-void ReadFileInto(const std::string& path, std::string& text) {
+void ReadFileInto(const std::string& path, std::string& text, const ReadProgress* progress) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         ThrowReadError(path, errno);
+    // The progress may end the reading with an exception of its own.
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     struct stat st {};
     int err = 0;
     if (::fstat(fd, &st) != 0)
         err = errno;
     else if (S_ISDIR(st.st_mode))
         err = EISDIR;
-    if (err != 0) {
-        ::close(fd);
+    if (err != 0)
         ThrowReadError(path, err);
-    }
+    const auto expected = static_cast<std::uint64_t>(st.st_size);
+    // With progress to tell, a big file is read in pieces.
+    constexpr std::size_t kPiece = std::size_t(4) << 20;
     std::size_t size = 0;
     text.resize(static_cast<std::size_t>(st.st_size) + 1);
     for (;;) {
         if (size + 1 >= text.size())
             text.resize(text.size() * 2);
-        const ssize_t n = ::read(fd, text.data() + size, text.size() - size);
+        std::size_t want = text.size() - size;
+        if (progress)
+            want = std::min(want, kPiece);
+        const ssize_t n = ::read(fd, text.data() + size, want);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            const int readErr = errno;
-            ::close(fd);
-            ThrowReadError(path, readErr);
-        }
+        if (n < 0)
+            ThrowReadError(path, errno);
         if (n == 0)
             break;
         size += static_cast<std::size_t>(n);
+        if (progress && *progress)
+            (*progress)(size, std::max<std::uint64_t>(expected, size));
     }
-    ::close(fd);
     text.resize(size);
 }
 
@@ -195,7 +203,13 @@ void ReadFileInto(const std::string& path, std::string& text) {
 
 std::string ReadWholeFile(const std::string& path) {
     std::string text;
-    ReadFileInto(path, text);
+    ReadFileInto(path, text, nullptr);
+    return text;
+}
+
+std::string ReadWholeFile(const std::string& path, const ReadProgress& progress) {
+    std::string text;
+    ReadFileInto(path, text, &progress);
     return text;
 }
 

@@ -489,7 +489,12 @@ struct RawNode {
 // not by the call stack.
 template <class Cursor> class Parser {
 public:
-    Parser(Cursor& in, detail::XmlNodeStore& store) : in_(in), store_(store) { stack_.reserve(64); }
+    // `ticker` (optional) is told the cursor's offset past `base` now and then.
+    Parser(Cursor& in, detail::XmlNodeStore& store, ProgressTicker* ticker = nullptr,
+           std::uint64_t base = 0)
+        : in_(in), store_(store), ticker_(ticker), base_(base) {
+        stack_.reserve(64);
+    }
 
     // The document's children, laid out.
     std::pair<const TXMLNode*, std::size_t> Document() {
@@ -805,6 +810,9 @@ private:
         in_.Next(); // the "<"
         StartChild();
         while (open_ > 0) {
+            if constexpr (Cursor::kSlices)
+                if (ticker_)
+                    ticker_->At(base_ + in_.Offset());
             Frame& f = frames_[open_ - 1];
             if (in_.c() == '&') {
                 Reference(f.text);
@@ -846,6 +854,8 @@ private:
 
     Cursor& in_;
     detail::XmlNodeStore& store_;
+    ProgressTicker* ticker_;
+    std::uint64_t base_;
     std::vector<RawNode> stack_;
     std::vector<Frame> frames_; // kept when elements close, so their strings are reused
     std::size_t open_ = 0;
@@ -856,11 +866,12 @@ private:
 };
 
 // Parses `text` from `from` on, the store keeping it; `end` (when given) is
-// set to where the parse stopped.
-TXMLNode ParseOwnedText(std::string text, std::size_t from, std::size_t* end = nullptr) {
+// set to where the parse stopped. The ticker is told the offset past `base`.
+TXMLNode ParseOwnedText(std::string text, std::size_t from, std::size_t* end = nullptr,
+                        ProgressTicker* ticker = nullptr, std::uint64_t base = 0) {
     auto store = std::make_unique<detail::XmlNodeStore>(std::move(text));
     BufferCursor in(store->Text().substr(from));
-    const auto [first, count] = Parser<BufferCursor>(in, *store).Document();
+    const auto [first, count] = Parser<BufferCursor>(in, *store, ticker, base).Document();
     if (end)
         *end = from + in.Offset();
     return detail::XmlNodeStore::Adopt(std::move(store), first, count);
@@ -891,13 +902,28 @@ TXMLNode ParseXml(std::string_view text) {
     return ParseOwnedText(std::string(text), 0);
 }
 
-TXMLNode ReadXmlFile(const std::string& path) {
-    std::string bytes = ReadWholeFile(path);
+TXMLNode ReadXmlFile(const std::string& path, const ProgressHooks* progress) {
+    ProgressTicker ticker(progress);
+    std::string bytes;
+    if (ticker.Active()) {
+        ticker.Report(0);
+        bytes = ReadWholeFile(path, [&](std::uint64_t done, std::uint64_t total) {
+            ticker.SetTotal(2 * total);
+            ticker.At(done);
+        });
+    } else {
+        bytes = ReadWholeFile(path);
+    }
+    const std::uint64_t size = bytes.size();
+    ticker.SetTotal(2 * size);
+    ProgressTicker* const parseTicker = ticker.Active() ? &ticker : nullptr;
     // A byte order mark says UTF-8; it is no character of the document.
     const std::size_t from = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-    TXMLNode doc = IsValidUtf8(std::string_view(bytes).substr(from))
-                       ? ParseOwnedText(std::move(bytes), from)
-                       : ParseOwnedText(XmlTextAsUtf8(bytes.substr(from)), 0);
+    TXMLNode doc =
+        IsValidUtf8(std::string_view(bytes).substr(from))
+            ? ParseOwnedText(std::move(bytes), from, nullptr, parseTicker, size + from)
+            : ParseOwnedText(XmlTextAsUtf8(bytes.substr(from)), 0, nullptr, parseTicker, size);
+    ticker.Report(2 * size);
     doc.file = std::filesystem::path(path).filename().string();
     return doc;
 }

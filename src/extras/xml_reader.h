@@ -4,6 +4,8 @@
 // instructions, the declaration), with the window's captions and error texts.
 // The parser keeps bytes as they stand; a character reference adds its
 // character in UTF-8.
+#include "common/progress.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <iosfwd>
@@ -207,7 +209,9 @@ TXMLNode ParseXml(std::string_view text);
 // Reads and parses a file, its bytes taken as UTF-8 when they are valid UTF-8
 // and as Latin-1 otherwise, so every node text is UTF-8. The document node
 // carries the file's name without its folder. Throws FileError or XmlReaderError.
-TXMLNode ReadXmlFile(const std::string& path);
+// With `progress`, the reading and the parse report the bytes done of twice
+// the file's size, and a cancel ends them with WorkCancelled.
+TXMLNode ReadXmlFile(const std::string& path, const ProgressHooks* progress = nullptr);
 
 // The text of a node in the XML window's tree.
 std::string NodeCaption(const TXMLNode& node);

@@ -25,12 +25,18 @@ std::optional<std::string> ChooseWorkbook(QWidget* parent) {
     return file->toStdString();
 }
 
+QString ReadingDocumentText(const char* fileName) {
+    return QString("Reading %1...").arg(fileName);
+}
+
 void RunSheetImport(QWidget* parent, const SheetImporter& importer,
-                    const std::function<void()>& show) {
+                    const std::function<void()>& show, int progressAfterMs) {
     const std::optional<std::string> file = ChooseWorkbook(parent);
     if (!file)
         return;
-    const ImportReport report = ImportSheet(*file, importer);
+    WorkProgress progress(parent, kImportingText, progressAfterMs);
+    const ImportReport report = ImportSheet(*file, importer, &progress.Hooks());
+    progress.Finish();
     show();
     const std::string message = report.Message();
     if (!message.empty())
@@ -118,6 +124,20 @@ void BridgeWindow::TellLoad(const BridgeLoad& loaded, const std::string& path, c
     if (loaded.leftOut > 0)
         CurrentPrompts().Message(
             this, QString::fromStdString(EntriesLeftOutMessage(fileName, loaded.leftOut)));
+}
+
+bool BridgeWindow::LoadForShow(const QString& text,
+                               const std::function<void(const ProgressHooks*)>& load) {
+    try {
+        WorkProgress progress(this, text, ProgressAfterMs);
+        load(&progress.Hooks());
+        return true;
+    } catch (const WorkCancelled&) {
+        // The show is still under way: the window can only close once it is over.
+        QMetaObject::invokeMethod(
+            this, [this] { done(QDialog::Rejected); }, Qt::QueuedConnection);
+        return false;
+    }
 }
 
 void BridgeWindow::SaveAndAccept(const std::string& path, const std::string& text,

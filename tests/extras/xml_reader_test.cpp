@@ -330,3 +330,29 @@ TEST(XmlReader, AStringReaderIsReadFromWhereItStandsAndLeftWhereTheParseEnded) {
 }
 
 } // namespace
+
+TEST(XmlReader, AFileReportsItsProgressAndStopsOnCancel) {
+    gwtest::TempDir dir;
+    std::string text = "<rows>";
+    while (text.size() < (2u << 20))
+        text += "<row a=\"1\" b=\"2\">text</row>\n";
+    text += "</rows>";
+    gwtest::WriteFile(dir / "big.xml", text);
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
+    gw::ProgressHooks hooks;
+    hooks.report = [&](std::uint64_t done, std::uint64_t total) {
+        reports.emplace_back(done, total);
+    };
+    const gw::TXMLNode doc = gw::ReadXmlFile(dir / "big.xml", &hooks);
+    EXPECT_EQ(doc.children.size(), 1u);
+    ASSERT_GT(reports.size(), 100u) << "a report every step of the parse";
+    for (std::size_t i = 1; i < reports.size(); ++i)
+        EXPECT_LE(reports[i - 1].first, reports[i].first);
+    EXPECT_EQ(reports.back(),
+              std::make_pair(std::uint64_t(2 * text.size()), std::uint64_t(2 * text.size())));
+
+    // Cancelled half-way through the parse.
+    hooks.cancelled = [&] { return reports.back().first > text.size() * 3 / 2; };
+    reports.clear();
+    EXPECT_THROW(gw::ReadXmlFile(dir / "big.xml", &hooks), gw::WorkCancelled);
+}

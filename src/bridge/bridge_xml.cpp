@@ -227,6 +227,59 @@ BridgeLoad ReadEntriesInPieces(const std::string& path,
     return ReadWhole(path, entry);
 }
 
+namespace {
+
+// Entries printed at once; their nodes are then let go.
+constexpr std::size_t kEntriesPerBatch = 4096;
+
+class AppendWriter : public pugi::xml_writer {
+public:
+    explicit AppendWriter(std::string& out) : out_(out) {}
+    void write(const void* data, std::size_t size) override {
+        out_.append(static_cast<const char*>(data), size);
+    }
+
+private:
+    std::string& out_;
+};
+
+} // namespace
+
+EntryDocumentText::EntryDocumentText(const char* rootName) : rootName_(rootName) {
+    holder_ = batch_.append_child(rootName);
+}
+
+pugi::xml_node EntryDocumentText::Append(const char* entryName) {
+    if (inBatch_ == kEntriesPerBatch)
+        Flush();
+    ++inBatch_;
+    any_ = true;
+    return holder_.append_child(entryName);
+}
+
+void EntryDocumentText::Flush() {
+    if (text_.empty())
+        text_ = "<" + rootName_ + ">";
+    AppendWriter out(text_);
+    for (pugi::xml_node n : holder_.children())
+        n.print(out, "", pugi::format_raw, pugi::encoding_utf8);
+    batch_.reset();
+    holder_ = batch_.append_child(rootName_.c_str());
+    inBatch_ = 0;
+}
+
+std::string EntryDocumentText::Finish() {
+    if (!any_) { // an empty root, as the document prints it
+        std::string empty;
+        AppendWriter out(empty);
+        batch_.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
+        return empty;
+    }
+    Flush();
+    text_ += "</" + rootName_ + ">";
+    return std::move(text_);
+}
+
 void SaveDocumentText(const std::string& path, const std::string& text) {
     WriteFileAtomic(path, text);
 }

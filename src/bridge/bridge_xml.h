@@ -39,6 +39,27 @@ BridgeLoad ReadEntriesInPieces(const std::string& path,
                                const std::function<void(pugi::xml_node)>& entry,
                                const ProgressHooks* progress, std::size_t pieceBytes);
 
+// The text of a document of entries, as a pugixml document holding them all
+// would print it (raw, without declaration), built a batch of entries at a
+// time so that a document of many entries is never held as nodes at once.
+class EntryDocumentText {
+public:
+    explicit EntryDocumentText(const char* rootName);
+    // A new last entry, to be filled before the next Append or Finish.
+    pugi::xml_node Append(const char* entryName);
+    std::string Finish();
+
+private:
+    void Flush();
+
+    std::string rootName_;
+    std::string text_;
+    pugi::xml_document batch_;
+    pugi::xml_node holder_;
+    std::size_t inBatch_ = 0;
+    bool any_ = false;
+};
+
 // Replaces the document at `path` with `text`; throws FileError.
 void SaveDocumentText(const std::string& path, const std::string& text);
 

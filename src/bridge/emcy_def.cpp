@@ -72,12 +72,11 @@ std::string EmcyDefDocumentText(const EmcyLists& lists) {
         orders[static_cast<std::size_t>(l)] =
             SaveOrder(keys, emcydef::kIdCeiling, EqualKeys::LaterFirst);
     }
-    XmlDocument doc;
-    pugi::xml_node root = doc.ResetWithRoot(emcydef::kSheetName);
+    EntryDocumentText doc(emcydef::kSheetName);
     for (EmcyList l : {EmcyList::CanA, EmcyList::CanB}) {
         for (std::size_t i : orders[static_cast<std::size_t>(l)]) {
             const TClEmcy& def = lists[l][i].def;
-            pugi::xml_node row = root.append_child(emcydef::kRow);
+            pugi::xml_node row = doc.Append(emcydef::kRow);
             for (int a = 0; a < emcydef::kTextCount; ++a) {
                 const std::string& text = def.texts[static_cast<std::size_t>(a)];
                 RequireXmlText(text, [&] {
@@ -90,7 +89,7 @@ std::string EmcyDefDocumentText(const EmcyLists& lists) {
                 .set_value(std::to_string(PackBypassSet(def.enable, def.alias, l)).c_str());
         }
     }
-    return doc.Text();
+    return doc.Finish();
 }
 
 void SaveEmcyDefs(const std::string& path, const EmcyLists& lists) {

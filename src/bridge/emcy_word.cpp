@@ -117,12 +117,11 @@ std::string EmcyWordDocumentText(const EmcyWords& words) {
                             ParseIntText(item.word.subindex)});
         orders[t] = SaveOrder(keys, kKeyCeiling, EqualKeys::LaterFirst);
     }
-    XmlDocument doc;
-    pugi::xml_node root = doc.ResetWithRoot(kSheetName);
+    EntryDocumentText doc(kSheetName);
     for (std::size_t t = 0; t < 2; ++t) {
         for (std::size_t i : orders[t]) {
             const TClWEmcy& w = words.tabs[t][i].word;
-            pugi::xml_node row = root.append_child(kRow);
+            pugi::xml_node row = doc.Append(kRow);
             row.append_attribute(kIndex).set_value(w.index_addrm.c_str());
             row.append_attribute(kSubindex).set_value(w.subindex.c_str());
             row.append_attribute(kExtData).set_value(t == 0 ? "0" : "1");
@@ -140,7 +139,7 @@ std::string EmcyWordDocumentText(const EmcyWords& words) {
             }
         }
     }
-    return doc.Text();
+    return doc.Finish();
 }
 
 void SaveEmcyWords(const std::string& path, const EmcyWords& words) {

@@ -88,14 +88,13 @@ std::string PdoTranslationDocumentText(const PdoTranslationTables& tables) {
     // Both orders first: a bad cobid in table B must not leave half a document.
     const std::vector<int> rowsA = PdoRowsToSave(tables.a);
     const std::vector<int> rowsB = PdoRowsToSave(tables.b);
-    XmlDocument doc;
-    pugi::xml_node root = doc.ResetWithRoot(kRoot);
+    EntryDocumentText doc(kRoot);
     for (const bool tableB : {false, true}) {
         const EntryTable& table = tableB ? tables.b : tables.a;
         for (const int row : tableB ? rowsB : rowsA) {
             const bool flag = FlagSet(table, row);
             const char* code = tableB ? (flag ? "1" : "0") : (flag ? "3" : "2");
-            pugi::xml_node n = root.append_child(kRow);
+            pugi::xml_node n = doc.Append(kRow);
             n.append_attribute(kCobId).set_value(table.Cell(1, row).c_str());
             n.append_attribute(kIdDevOrig).set_value(table.Cell(2, row).c_str());
             n.append_attribute(kEnBypass).set_value(code);
@@ -103,7 +102,7 @@ std::string PdoTranslationDocumentText(const PdoTranslationTables& tables) {
             n.append_attribute(kNTpdo).set_value(table.Cell(5, row).c_str());
         }
     }
-    return doc.Text();
+    return doc.Finish();
 }
 
 void SavePdoTranslation(const std::string& path, const PdoTranslationTables& tables) {

@@ -71,21 +71,20 @@ BridgeLoad LoadSdoAccess(const std::string& path, SdoAccessTables& tables,
 }
 
 std::string SdoAccessDocumentText(const SdoAccessTables& tables) {
-    XmlDocument doc;
-    pugi::xml_node root = doc.ResetWithRoot(kRoot);
+    EntryDocumentText doc(kRoot);
     for (const bool tableB : {false, true}) {
         const EntryTable& table = tableB ? tables.b : tables.a;
         for (int row = 1; row <= table.EntryRows(); ++row) {
             if (!EntryFilled(table, row))
                 continue;
-            pugi::xml_node n = root.append_child(kRow);
+            pugi::xml_node n = doc.Append(kRow);
             n.append_attribute(kConf).set_value(std::to_string(CodeOf(table, row, tableB)).c_str());
             int column = kRwColumn + 1;
             for (const char* name : kTextAttributes)
                 n.append_attribute(name).set_value(table.Cell(column++, row).c_str());
         }
     }
-    return doc.Text();
+    return doc.Finish();
 }
 
 void SaveSdoAccess(const std::string& path, const SdoAccessTables& tables) {

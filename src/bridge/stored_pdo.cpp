@@ -234,13 +234,12 @@ std::string StoredPdoDocumentText(const StoredPdos& model) {
             keys.push_back({ParseIntText(e.entry->index), ParseIntText(e.entry->subindex)});
         orders[s] = SaveOrder(keys, kIndexCeiling, EqualKeys::ListOrder);
     }
-    XmlDocument doc;
-    pugi::xml_node root = doc.ResetWithRoot(kSheetName);
+    EntryDocumentText doc(kSheetName);
     for (std::size_t s = 0; s < 2; ++s) {
         const PdoSide side = static_cast<PdoSide>(s);
         for (std::size_t i : orders[s]) {
             const SideEntry& e = entries[s][i];
-            pugi::xml_node row = root.append_child(kRow);
+            pugi::xml_node row = doc.Append(kRow);
             row.append_attribute(kIndex).set_value(e.entry->index.c_str());
             row.append_attribute(kSubindex).set_value(e.entry->subindex.c_str());
             row.append_attribute(kNrpdo).set_value(std::to_string(NrPdo(side, e.number)).c_str());
@@ -251,7 +250,7 @@ std::string StoredPdoDocumentText(const StoredPdos& model) {
             row.append_attribute(kPoscomp).set_value(e.entry->poscomp.c_str());
         }
     }
-    return doc.Text();
+    return doc.Finish();
 }
 
 void SaveStoredPdos(const std::string& path, const StoredPdos& model) {

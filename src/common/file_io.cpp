@@ -180,7 +180,9 @@ void ReadFileInto(const std::string& path, std::string& text, const ReadProgress
     std::size_t size = 0;
     text.resize(static_cast<std::size_t>(st.st_size) + 1);
     for (;;) {
-        if (size + 1 >= text.size())
+        // The byte beyond the size lets the read that finds the end come
+        // without growing the text; only a file that grew needs more.
+        if (size == text.size())
             text.resize(text.size() * 2);
         std::size_t want = text.size() - size;
         if (progress)

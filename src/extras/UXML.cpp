@@ -203,7 +203,7 @@ void TFXML::btnopenClick() {
     // cancelled, leaves the tree as it was; the error boundary shows the
     // reader's text.
     WorkProgress progress(this, kOpeningText, ProgressAfterMs);
-    TXMLNode document = ReadXmlFile(QFile::encodeName(*file).toStdString(), &progress.Hooks());
+    TXMLDocument document = ReadXmlFile(QFile::encodeName(*file).toStdString(), &progress.Hooks());
     progress.Finish();
     model_->SetTree(XmlTree(std::move(document)));
 }

@@ -28,8 +28,10 @@ public:
         : text_(std::move(text)), arena_(FirstBlockSize(text_.size())) {}
 
     std::string_view Text() const { return text_; }
-    // What the document node's `file` holds.
+    // The file name the document node shows.
     std::string fileName;
+    // The document node; it stays where it is however its document moves.
+    TXMLNode document;
 
     // A copy of `s` that lives as long as the store.
     std::string_view Keep(std::string_view s) {
@@ -40,32 +42,78 @@ public:
         return {copy, s.size()};
     }
 
+    // A name as a node keeps it: its length, then its characters. A short
+    // name in the text is kept where it stands, its length written over the
+    // character before it ("<", "?" or a blank, which nothing reads again).
+    const char* NameRecord(std::string_view n) {
+        if (n.empty())
+            return "";
+        const char* const begin = text_.data();
+        if (n.size() < 255 && n.data() > begin && n.data() <= begin + text_.size()) {
+            char* at = text_.data() + (n.data() - begin) - 1;
+            *at = static_cast<char>(n.size());
+            return at;
+        }
+        const std::size_t head = n.size() < 255 ? 1 : 1 + sizeof(std::uint32_t);
+        char* record = static_cast<char*>(arena_.allocate(head + n.size(), 1));
+        if (head == 1) {
+            record[0] = static_cast<char>(n.size());
+        } else {
+            record[0] = static_cast<char>(255);
+            const auto size = static_cast<std::uint32_t>(n.size());
+            std::memcpy(record + 1, &size, sizeof size);
+        }
+        std::memcpy(record + head, n.data(), n.size());
+        return record;
+    }
+
     // `n` nodes laid out in one block, in order; `Raw` holds what each is.
     template <class Raw> const TXMLNode* Block(const Raw* raw, std::size_t n) {
         if (n == 0)
             return nullptr;
-        // A list keeps its length in 32 bits; no file that fits in memory
-        // comes near, but a longer one must not be cut short unseen.
-        if (n > std::numeric_limits<std::uint32_t>::max())
-            throw XmlReaderError("Too many nodes in one element");
         auto* block =
             static_cast<TXMLNode*>(arena_.allocate(n * sizeof(TXMLNode), alignof(TXMLNode)));
-        for (std::size_t i = 0; i < n; ++i)
-            ::new (block + i)
-                TXMLNode(raw[i].kind, raw[i].name, raw[i].value, raw[i].first, raw[i].count);
+        for (std::size_t i = 0; i < n; ++i) {
+            TXMLNode* node = ::new (block + i) TXMLNode;
+            Fill(*node, raw[i].kind, NameRecord(raw[i].name), raw[i].value, raw[i].first,
+                 raw[i].count);
+        }
         return block;
     }
 
-    // The document node, owning the store and the tree in it.
-    static TXMLNode Adopt(std::unique_ptr<XmlNodeStore> store, const TXMLNode* first,
-                          std::size_t count) {
-        TXMLNode doc(TXMLNode::Document);
-        doc.children = TXMLNodeList(first, count);
-        doc.file.store_ = std::move(store);
+    // The document, owning the store and the tree in it.
+    static TXMLDocument Adopt(std::unique_ptr<XmlNodeStore> store, const TXMLNode* first,
+                              std::size_t count) {
+        Fill(store->document, TXMLNode::Document, "", {}, first, count);
+        TXMLDocument doc;
+        doc.store_ = std::move(store);
         return doc;
     }
 
+    static void SetFile(XmlNodeStore& store, std::string_view name) {
+        store.fileName = name;
+        store.document.value_ = store.fileName.data();
+        store.document.valueSize_ = static_cast<std::uint32_t>(store.fileName.size());
+    }
+
 private:
+    static void Fill(TXMLNode& node, TXMLNode::Kind kind, const char* name, std::string_view value,
+                     const TXMLNode* first, std::size_t count) {
+        // A node keeps its child count and its value's length in 29 and 32
+        // bits; no file that fits in memory comes near, but a longer one must
+        // not be cut short unseen.
+        if (count > (std::numeric_limits<std::uint32_t>::max() >> TXMLNode::kKindBits))
+            throw XmlReaderError("Too many nodes in one element");
+        if (value.size() > std::numeric_limits<std::uint32_t>::max())
+            throw XmlReaderError("Text too long in one node");
+        node.name_ = name;
+        node.value_ = value.data();
+        node.valueSize_ = static_cast<std::uint32_t>(value.size());
+        node.first_ = first;
+        node.countKind_ = static_cast<std::uint32_t>(count << TXMLNode::kKindBits) |
+                          static_cast<std::uint32_t>(kind);
+    }
+
     // A small document takes one block; a large one grows its blocks from 1 MB.
     static std::size_t FirstBlockSize(std::size_t textSize) {
         return std::clamp<std::size_t>(textSize, 4096, std::size_t(1) << 20);
@@ -77,32 +125,28 @@ private:
 
 } // namespace detail
 
-TXMLNode::TXMLNode() = default;
-TXMLNode::TXMLNode(Kind k) : kind(k) {}
-TXMLNode::TXMLNode(Kind k, std::string_view n, std::string_view v, const TXMLNode* first,
-                   std::size_t count)
-    : value(v), name(n), children(first, count), kind(k) {}
-TXMLNode::TXMLNode(TXMLNode&&) noexcept = default;
-TXMLNode& TXMLNode::operator=(TXMLNode&&) noexcept = default;
-TXMLNode::~TXMLNode() = default;
+static_assert(sizeof(TXMLNode) == 32, "a large document holds millions of nodes");
 
-TXMLFileName::TXMLFileName(TXMLFileName&&) noexcept = default;
-TXMLFileName& TXMLFileName::operator=(TXMLFileName&&) noexcept = default;
-TXMLFileName::~TXMLFileName() = default;
+namespace {
+const TXMLNode& EmptyDocumentNode() {
+    static const detail::XmlNodeStore empty{std::string()};
+    return empty.document;
+}
+} // namespace
 
-TXMLFileName& TXMLFileName::operator=(std::string_view name) {
+TXMLDocument::TXMLDocument() = default;
+TXMLDocument::TXMLDocument(TXMLDocument&&) noexcept = default;
+TXMLDocument& TXMLDocument::operator=(TXMLDocument&&) noexcept = default;
+TXMLDocument::~TXMLDocument() = default;
+
+const TXMLNode& TXMLDocument::Node() const {
+    return store_ ? store_->document : EmptyDocumentNode();
+}
+
+void TXMLDocument::SetFile(std::string_view name) {
     if (!store_)
         store_ = std::make_unique<detail::XmlNodeStore>(std::string());
-    store_->fileName = name;
-    return *this;
-}
-
-std::string_view TXMLFileName::View() const {
-    return store_ ? std::string_view(store_->fileName) : std::string_view();
-}
-
-std::ostream& operator<<(std::ostream& out, const TXMLFileName& name) {
-    return out << name.View();
+    detail::XmlNodeStore::SetFile(*store_, name);
 }
 
 namespace {
@@ -867,8 +911,8 @@ private:
 
 // Parses `text` from `from` on, the store keeping it; `end` (when given) is
 // set to where the parse stopped. The ticker is told the offset past `base`.
-TXMLNode ParseOwnedText(std::string text, std::size_t from, std::size_t* end = nullptr,
-                        ProgressTicker* ticker = nullptr, std::uint64_t base = 0) {
+TXMLDocument ParseOwnedText(std::string text, std::size_t from, std::size_t* end = nullptr,
+                            ProgressTicker* ticker = nullptr, std::uint64_t base = 0) {
     auto store = std::make_unique<detail::XmlNodeStore>(std::move(text));
     BufferCursor in(store->Text().substr(from));
     const auto [first, count] = Parser<BufferCursor>(in, *store, ticker, base).Document();
@@ -881,28 +925,28 @@ bool IsValidUtf8(std::string_view s);
 
 } // namespace
 
-TXMLNode ParseXml(TXMLReader& reader) {
+TXMLDocument ParseXml(TXMLReader& reader) {
     auto store = std::make_unique<detail::XmlNodeStore>(std::string());
     ReaderCursor in(reader);
     const auto [first, count] = Parser<ReaderCursor>(in, *store).Document();
     return detail::XmlNodeStore::Adopt(std::move(store), first, count);
 }
 
-TXMLNode ParseXml(TXMLStringReader& reader) {
+TXMLDocument ParseXml(TXMLStringReader& reader) {
     const std::string_view unread = reader.Unread();
     std::size_t end = 0;
-    TXMLNode doc = ParseOwnedText(std::string(unread), 0, &end);
+    TXMLDocument doc = ParseOwnedText(std::string(unread), 0, &end);
     // Where a reader that went character by character would stand: on the
     // character after the document, or past the end.
     reader.RestoreState({reader.Position() + end + 1, end < unread.size() ? unread[end] : '\0'});
     return doc;
 }
 
-TXMLNode ParseXml(std::string_view text) {
+TXMLDocument ParseXml(std::string_view text) {
     return ParseOwnedText(std::string(text), 0);
 }
 
-TXMLNode ReadXmlFile(const std::string& path, const ProgressHooks* progress) {
+TXMLDocument ReadXmlFile(const std::string& path, const ProgressHooks* progress) {
     ProgressTicker ticker(progress);
     std::string bytes;
     if (ticker.Active()) {
@@ -919,12 +963,12 @@ TXMLNode ReadXmlFile(const std::string& path, const ProgressHooks* progress) {
     ProgressTicker* const parseTicker = ticker.Active() ? &ticker : nullptr;
     // A byte order mark says UTF-8; it is no character of the document.
     const std::size_t from = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-    TXMLNode doc =
+    TXMLDocument doc =
         IsValidUtf8(std::string_view(bytes).substr(from))
             ? ParseOwnedText(std::move(bytes), from, nullptr, parseTicker, size + from)
             : ParseOwnedText(XmlTextAsUtf8(bytes.substr(from)), 0, nullptr, parseTicker, size);
     ticker.Report(2 * size);
-    doc.file = std::filesystem::path(path).filename().string();
+    doc.SetFile(std::filesystem::path(path).filename().string());
     return doc;
 }
 
@@ -957,8 +1001,9 @@ void PrintXmlTree(const TXMLNode& document, std::ostream& out) {
         const auto [node, depth] = pending.back();
         pending.pop_back();
         out << std::string(2 * depth, ' ') << NodeCaption(*node) << '\n';
-        for (std::size_t i = node->children.size(); i-- > 0;)
-            pending.emplace_back(&node->children[i], depth + 1);
+        const TXMLNodeList children = node->children();
+        for (std::size_t i = children.size(); i-- > 0;)
+            pending.emplace_back(&children[i], depth + 1);
     }
 }
 
@@ -969,15 +1014,17 @@ std::string NodeCaption(const TXMLNode& node) {
             text += p;
         return text;
     };
-    switch (node.kind) {
+    const std::string_view name = node.name();
+    const std::string_view value = node.value();
+    switch (node.kind()) {
     case TXMLNode::Document:
-        return join({"File: ", node.file.View()});
+        return join({"File: ", node.file()});
     case TXMLNode::Element:
     case TXMLNode::Attribute:
-        return node.value.empty() ? std::string(node.name) : join({node.name, " = ", node.value});
+        return value.empty() ? std::string(name) : join({name, " = ", value});
     case TXMLNode::ProcessingInstruction:
-        return node.value.empty() ? join({node.name, "ProcessingInstruction"})
-                                  : join({node.name, "ProcessingInstruction = ", node.value});
+        return value.empty() ? join({name, "ProcessingInstruction"})
+                             : join({name, "ProcessingInstruction = ", value});
     case TXMLNode::XMLDeclaration:
         return "XMLDeclaration";
     }

@@ -357,3 +357,30 @@ TEST(XmlReader, AFileReportsItsProgressAndStopsOnCancel) {
     reports.clear();
     EXPECT_THROW(gw::ReadXmlFile(dir / "big.xml", &hooks), gw::WorkCancelled);
 }
+
+// A node keeps a short name where the text holds it and a long one apart;
+// every way of reading gives the same names.
+TEST(XmlReader, NamesOfEveryLengthComeBackWhole) {
+    for (std::size_t length : {1u, 254u, 255u, 256u, 70000u}) {
+        SCOPED_TRACE(length);
+        const std::string n(length, 'n');
+        const std::string text =
+            "<" + n + " " + n + "='v' b='" + n + "'><?" + n + " " + n + "?>" + n + "</" + n + ">";
+        gw::TXMLStringReader reader(text);
+        const gw::TXMLDocument viaReader = ParseXml(static_cast<gw::TXMLReader&>(reader));
+        const gw::TXMLDocument inMemory = ParseXml(text);
+        for (const gw::TXMLDocument* doc : {&inMemory, &viaReader}) {
+            const TXMLNode& e = doc->children()[0];
+            EXPECT_EQ(e.name(), n);
+            EXPECT_EQ(e.value(), n);
+            ASSERT_EQ(e.children().size(), 3u);
+            EXPECT_EQ(e.children()[0].name(), n);
+            EXPECT_EQ(e.children()[0].value(), "v");
+            EXPECT_EQ(e.children()[1].name(), "b");
+            EXPECT_EQ(e.children()[1].value(), n);
+            EXPECT_EQ(e.children()[2].name(), n);
+            EXPECT_EQ(e.children()[2].value(), n);
+        }
+        EXPECT_EQ(Tree(ParseXml(text)), Tree(viaReader));
+    }
+}

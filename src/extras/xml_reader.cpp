@@ -42,9 +42,10 @@ public:
         return {copy, s.size()};
     }
 
-    // A name as a node keeps it: its length, then its characters. A short
-    // name in the text is kept where it stands, its length written over the
-    // character before it ("<", "?" or a blank, which nothing reads again).
+    // The record of a name (see NameOfRecord). A short name in the text is
+    // kept where it stands, its length written over the character before it
+    // ("<", "?" or a blank, which nothing reads again): it is written as soon
+    // as the name is read, while that part of the text is at hand.
     const char* NameRecord(std::string_view n) {
         if (n.empty())
             return "";
@@ -75,8 +76,11 @@ public:
             static_cast<TXMLNode*>(arena_.allocate(n * sizeof(TXMLNode), alignof(TXMLNode)));
         for (std::size_t i = 0; i < n; ++i) {
             TXMLNode* node = ::new (block + i) TXMLNode;
-            Fill(*node, raw[i].kind, NameRecord(raw[i].name), raw[i].value, raw[i].first,
-                 raw[i].count);
+            node->name_ = raw[i].name;
+            node->value_ = raw[i].value;
+            node->first_ = raw[i].first;
+            node->valueSize_ = raw[i].valueSize;
+            node->countKind_ = raw[i].countKind;
         }
         return block;
     }
@@ -84,7 +88,9 @@ public:
     // The document, owning the store and the tree in it.
     static TXMLDocument Adopt(std::unique_ptr<XmlNodeStore> store, const TXMLNode* first,
                               std::size_t count) {
-        Fill(store->document, TXMLNode::Document, "", {}, first, count);
+        TXMLNode& node = store->document;
+        node.first_ = first;
+        node.countKind_ = CountKind(TXMLNode::Document, count);
         TXMLDocument doc;
         doc.store_ = std::move(store);
         return doc;
@@ -96,24 +102,22 @@ public:
         store.document.valueSize_ = static_cast<std::uint32_t>(store.fileName.size());
     }
 
-private:
-    static void Fill(TXMLNode& node, TXMLNode::Kind kind, const char* name, std::string_view value,
-                     const TXMLNode* first, std::size_t count) {
-        // A node keeps its child count and its value's length in 29 and 32
-        // bits; no file that fits in memory comes near, but a longer one must
-        // not be cut short unseen.
+    // A node keeps its child count in 29 bits and its value's length in 32;
+    // no file that fits in memory comes near, but a longer one must not be
+    // cut short unseen.
+    static std::uint32_t CountKind(TXMLNode::Kind kind, std::size_t count) {
         if (count > (std::numeric_limits<std::uint32_t>::max() >> TXMLNode::kKindBits))
             throw XmlReaderError("Too many nodes in one element");
+        return static_cast<std::uint32_t>(count << TXMLNode::kKindBits) |
+               static_cast<std::uint32_t>(kind);
+    }
+    static std::uint32_t ValueSize(std::string_view value) {
         if (value.size() > std::numeric_limits<std::uint32_t>::max())
             throw XmlReaderError("Text too long in one node");
-        node.name_ = name;
-        node.value_ = value.data();
-        node.valueSize_ = static_cast<std::uint32_t>(value.size());
-        node.first_ = first;
-        node.countKind_ = static_cast<std::uint32_t>(count << TXMLNode::kKindBits) |
-                          static_cast<std::uint32_t>(kind);
+        return static_cast<std::uint32_t>(value.size());
     }
 
+private:
     // A small document takes one block; a large one grows its blocks from 1 MB.
     static std::size_t FirstBlockSize(std::size_t textSize) {
         return std::clamp<std::size_t>(textSize, 4096, std::size_t(1) << 20);
@@ -514,16 +518,27 @@ private:
     std::string run_;
 };
 
-// A node whose list of children is still being read.
+// A node whose list of children is still being read, held as its node will
+// be, so that laying it out is a copy.
 struct RawNode {
-    explicit RawNode(TXMLNode::Kind k, std::string_view n = {}, std::string_view v = {})
-        : kind(k), name(n), value(v) {}
+    explicit RawNode(TXMLNode::Kind k) : countKind(static_cast<std::uint32_t>(k)) {}
 
-    TXMLNode::Kind kind;
-    std::string_view name;
-    std::string_view value;
+    std::string_view Name() const { return detail::NameOfRecord(name); }
+    void SetValue(std::string_view v) {
+        valueSize = detail::XmlNodeStore::ValueSize(v);
+        value = v.data();
+    }
+    void SetChildren(const TXMLNode* block, std::size_t count) {
+        first = block;
+        countKind =
+            detail::XmlNodeStore::CountKind(static_cast<TXMLNode::Kind>(countKind & 7u), count);
+    }
+
+    const char* name = ""; // a name record
+    const char* value = nullptr;
     const TXMLNode* first = nullptr;
-    std::size_t count = 0;
+    std::uint32_t valueSize = 0;
+    std::uint32_t countKind;
 };
 
 // Recursive descent over the cursor's characters. Nodes wait on one stack,
@@ -571,8 +586,7 @@ private:
     // Lays out the nodes after `owner` on the stack as its children.
     void CloseChildren(std::size_t owner) {
         const std::size_t count = stack_.size() - owner - 1;
-        stack_[owner].first = store_.Block(stack_.data() + owner + 1, count);
-        stack_[owner].count = count;
+        stack_[owner].SetChildren(store_.Block(stack_.data() + owner + 1, count), count);
         stack_.erase(stack_.begin() + static_cast<std::ptrdiff_t>(owner + 1), stack_.end());
     }
 
@@ -604,10 +618,8 @@ private:
         name_.Clear();
         return IsNameStart(in_.c()) ? in_.Name(name_) : std::string_view();
     }
-    // The name just read, kept for a node.
-    std::string_view KeepName(std::string_view name) {
-        return Cursor::kSlices ? name : store_.Keep(name);
-    }
+    // The name just read, kept for a node: its record.
+    const char* KeepName(std::string_view name) { return store_.NameRecord(name); }
 
     // After "<": does a name follow (an element rather than markup or text)?
     bool RootFollows() {
@@ -706,7 +718,7 @@ private:
             in_.Restore(m);
             in_.Take(text_);
         }
-        pi.value = Keep(text_);
+        pi.SetValue(Keep(text_));
         stack_.push_back(pi);
     }
 
@@ -733,7 +745,9 @@ private:
             std::string_view name;
             std::string_view value;
             if (in_.PlainAttribute(name, value)) {
-                stack_.emplace_back(TXMLNode::Attribute, name, value);
+                RawNode& a = stack_.emplace_back(TXMLNode::Attribute);
+                a.name = KeepName(name);
+                a.SetValue(value);
                 return;
             }
         }
@@ -751,7 +765,7 @@ private:
         SkipWhitespace();
         const char quote = in_.c();
         if (quote != '"' && quote != '\'')
-            Fail("Attribute \"" + std::string(a.name) + "\" missing value");
+            Fail("Attribute \"" + std::string(a.Name()) + "\" missing value");
         in_.Next();
         text_.Clear();
         for (;;) {
@@ -766,7 +780,7 @@ private:
                 Fail(kUnexpectedEnd);
             Reference(text_);
         }
-        a.value = Keep(text_);
+        a.SetValue(Keep(text_));
         stack_.push_back(a);
     }
 
@@ -813,7 +827,7 @@ private:
     }
 
     [[noreturn]] void NoEndingTag(const Frame& f) {
-        Fail("No ending tag for " + std::string(stack_[f.node].name));
+        Fail("No ending tag for " + std::string(stack_[f.node].Name()));
     }
 
     // After "<" and at a name start: an element, closed at once when empty,
@@ -836,15 +850,15 @@ private:
     void EndTag(Frame& f) {
         RawNode& e = stack_[f.node];
         const std::string_view name = ReadName();
-        if (name != e.name)
+        if (name != e.Name())
             Fail("End tag name \"" + std::string(name) + "\" does not match start tag name \"" +
-                 std::string(e.name) + "\"");
+                 std::string(e.Name()) + "\"");
         SkipWhitespace();
         if (in_.c() != '>')
             Fail(kEndTagMissing);
         in_.Next();
         const std::string_view text = TrimWhitespace(f.text.View());
-        e.value = f.text.Owned() ? store_.Keep(text) : text;
+        e.SetValue(f.text.Owned() ? store_.Keep(text) : text);
         CloseChildren(f.node);
         --open_;
     }

@@ -24,6 +24,17 @@ class TXMLDocument;
 namespace detail {
 // Where a parsed document keeps its nodes and texts; owned by its document.
 class XmlNodeStore;
+
+// A name as a node keeps it: its length in one byte, or 255 and the length in
+// four, then its characters.
+inline std::string_view NameOfRecord(const char* record) {
+    const auto size = static_cast<unsigned char>(record[0]);
+    if (size < 255)
+        return {record + 1, size};
+    std::uint32_t longSize = 0;
+    std::memcpy(&longSize, record + 1, sizeof longSize);
+    return {record + 1 + sizeof longSize, longSize};
+}
 } // namespace detail
 
 // The children of a node: one contiguous block in the document's store, read
@@ -89,7 +100,7 @@ private:
     static constexpr std::uint32_t kKindMask = (1u << kKindBits) - 1;
     TXMLNode() = default;
 
-    const char* name_ = ""; // its length first (see name())
+    const char* name_ = ""; // its length first (see detail::NameOfRecord)
     const char* value_ = nullptr;
     const TXMLNode* first_ = nullptr;
     std::uint32_t valueSize_ = 0;
@@ -97,12 +108,7 @@ private:
 };
 
 inline std::string_view TXMLNode::name() const {
-    const auto size = static_cast<unsigned char>(name_[0]);
-    if (size < 255)
-        return {name_ + 1, size};
-    std::uint32_t longSize = 0;
-    std::memcpy(&longSize, name_ + 1, sizeof longSize);
-    return {name_ + 1 + sizeof longSize, longSize};
+    return detail::NameOfRecord(name_);
 }
 
 inline const TXMLNode& TXMLNodeList::operator[](std::size_t i) const {

@@ -162,10 +162,17 @@ WordTab TFWemcy::TabOfButton(QAbstractButton* button) const {
 }
 
 void TFWemcy::AddWordNodes(QTreeWidget* tree, int number) {
+    // Every word's bit nodes share their captions: a big document has many.
+    static const QStringList bitCaptions = [] {
+        QStringList captions;
+        for (int j = 0; j < emcyword::kBits; ++j)
+            captions << QString("Bit%1").arg(j);
+        return captions;
+    }();
     auto* word = new QTreeWidgetItem(tree, {QString("W%1").arg(number)});
     word->setIcon(0, wordIcon_);
     for (int j = 0; j < emcyword::kBits; ++j) {
-        auto* bit = new QTreeWidgetItem(word, {QString("Bit%1").arg(j)});
+        auto* bit = new QTreeWidgetItem(word, QStringList(bitCaptions[j]));
         bit->setIcon(0, bitIcon_);
     }
 }

@@ -161,13 +161,14 @@ std::string RequiredAttribute(pugi::xml_node node, const char* name) {
 }
 
 BridgeLoad ReadEntries(const std::string& path, const std::function<void(pugi::xml_node)>& entry,
-                       const ProgressHooks* progress) {
-    return ReadEntriesInPieces(path, entry, progress, kPieceBytes);
+                       const ProgressHooks* progress, const ExpectEntries& expect) {
+    return ReadEntriesInPieces(path, entry, progress, kPieceBytes, expect);
 }
 
 BridgeLoad ReadEntriesInPieces(const std::string& path,
                                const std::function<void(pugi::xml_node)>& entry,
-                               const ProgressHooks* progress, std::size_t pieceBytes) {
+                               const ProgressHooks* progress, std::size_t pieceBytes,
+                               const ExpectEntries& expect) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec))
         return {};
@@ -191,12 +192,18 @@ BridgeLoad ReadEntriesInPieces(const std::string& path,
         cuts = PieceCuts(text, pieceBytes);
         pugi::xml_document doc;
         std::string scratch;
+        std::size_t entries = 0;
         for (std::size_t i = 0; cuts && i + 1 < cuts->size(); ++i) {
             ticker.At(size + (*cuts)[i]);
             if (!ParsePiece(doc, scratch,
                             std::string_view(text).substr((*cuts)[i], (*cuts)[i + 1] - (*cuts)[i])))
                 cuts.reset();
+            else
+                for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling())
+                    ++entries;
         }
+        if (cuts && expect)
+            expect(entries);
         if (cuts) {
             BridgeLoad result;
             result.fileFound = true;
@@ -245,7 +252,8 @@ private:
 
 } // namespace
 
-EntryDocumentText::EntryDocumentText(const char* rootName) : rootName_(rootName) {
+EntryDocumentText::EntryDocumentText(const char* rootName, std::size_t expectedEntries)
+    : rootName_(rootName), expected_(expectedEntries) {
     holder_ = batch_.append_child(rootName);
 }
 
@@ -263,6 +271,9 @@ void EntryDocumentText::Flush() {
     AppendWriter out(text_);
     for (pugi::xml_node n : holder_.children())
         n.print(out, "", pugi::format_raw, pugi::encoding_utf8);
+    if (printed_ == 0 && expected_ > inBatch_ && inBatch_ > 0)
+        text_.reserve(text_.size() / inBatch_ * expected_ / 8 * 9 + 64);
+    printed_ += inBatch_;
     batch_.reset();
     holder_ = batch_.append_child(rootName_.c_str());
     inBatch_ = 0;

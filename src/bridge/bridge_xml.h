@@ -22,11 +22,13 @@ std::string RequiredAttribute(pugi::xml_node node, const char* name);
 // document that is not well-formed hands over no entry at all.
 //
 // A big document is never held as one tree: its entries are parsed a piece
-// at a time (see ReadEntriesInPieces). With `progress`, the reading reports
-// and a cancel ends it with WorkCancelled (some entries may have been handed
-// over by then).
+// at a time (see ReadEntriesInPieces); `expect`, if given, is told how many
+// entries follow before the first of such a document is handed over. With
+// `progress`, the reading reports and a cancel ends it with WorkCancelled
+// (some entries may have been handed over by then).
+using ExpectEntries = std::function<void(std::size_t entries)>;
 BridgeLoad ReadEntries(const std::string& path, const std::function<void(pugi::xml_node)>& entry,
-                       const ProgressHooks* progress = nullptr);
+                       const ProgressHooks* progress = nullptr, const ExpectEntries& expect = {});
 
 // What ReadEntries does with a document of more than `pieceBytes`: the
 // document's text is checked piece by piece (each a run of whole entries of
@@ -37,14 +39,17 @@ BridgeLoad ReadEntries(const std::string& path, const std::function<void(pugi::x
 // small one is, so results and messages are the same.
 BridgeLoad ReadEntriesInPieces(const std::string& path,
                                const std::function<void(pugi::xml_node)>& entry,
-                               const ProgressHooks* progress, std::size_t pieceBytes);
+                               const ProgressHooks* progress, std::size_t pieceBytes,
+                               const ExpectEntries& expect = {});
 
 // The text of a document of entries, as a pugixml document holding them all
 // would print it (raw, without declaration), built a batch of entries at a
 // time so that a document of many entries is never held as nodes at once.
 class EntryDocumentText {
 public:
-    explicit EntryDocumentText(const char* rootName);
+    // `expectedEntries` sizes the text once the first batch shows how long
+    // an entry is, so that it is not copied as it grows.
+    explicit EntryDocumentText(const char* rootName, std::size_t expectedEntries = 0);
     // A new last entry, to be filled before the next Append or Finish.
     pugi::xml_node Append(const char* entryName);
     std::string Finish();
@@ -56,7 +61,9 @@ private:
     std::string text_;
     pugi::xml_document batch_;
     pugi::xml_node holder_;
+    std::size_t expected_;
     std::size_t inBatch_ = 0;
+    std::size_t printed_ = 0;
     bool any_ = false;
 };
 

@@ -47,7 +47,12 @@ BridgeLoad LoadEmcyDefs(const std::string& path, EmcyLists& lists, const Progres
             Append(lists, WithZeroForEmpty(std::move(def)),
                    ParseIntText(RequiredAttribute(row, emcydef::kBypassSet)));
         },
-        progress);
+        progress,
+        [&](std::size_t entries) {
+            // Either list may take them all; what is not filled is never touched.
+            for (auto& list : lists.lists)
+                list.reserve(entries);
+        });
 }
 
 bool EmcyIdAccepted(const std::string& id, const std::string& oldId, bool force,
@@ -72,7 +77,7 @@ std::string EmcyDefDocumentText(const EmcyLists& lists) {
         orders[static_cast<std::size_t>(l)] =
             SaveOrder(keys, emcydef::kIdCeiling, EqualKeys::LaterFirst);
     }
-    EntryDocumentText doc(emcydef::kSheetName);
+    EntryDocumentText doc(emcydef::kSheetName, orders[0].size() + orders[1].size());
     for (EmcyList l : {EmcyList::CanA, EmcyList::CanB}) {
         for (std::size_t i : orders[static_cast<std::size_t>(l)]) {
             const TClEmcy& def = lists[l][i].def;

@@ -90,7 +90,12 @@ BridgeLoad LoadEmcyWords(const std::string& path, EmcyWords& words, const Progre
                         AttributeText(row, BitAttribute(k, kParts[p]).c_str()).value_or("");
             AppendWord(words, *tab, WordFromValues(v));
         },
-        progress);
+        progress,
+        [&](std::size_t entries) {
+            // Either tab may take them all; what is not filled is never touched.
+            for (auto& tab : words.tabs)
+                tab.reserve(entries);
+        });
 }
 
 bool EmcyWordAccepted(const std::string& index, const std::string& subindex,
@@ -117,7 +122,7 @@ std::string EmcyWordDocumentText(const EmcyWords& words) {
                             ParseIntText(item.word.subindex)});
         orders[t] = SaveOrder(keys, kKeyCeiling, EqualKeys::LaterFirst);
     }
-    EntryDocumentText doc(kSheetName);
+    EntryDocumentText doc(kSheetName, orders[0].size() + orders[1].size());
     for (std::size_t t = 0; t < 2; ++t) {
         for (std::size_t i : orders[t]) {
             const TClWEmcy& w = words.tabs[t][i].word;

@@ -234,7 +234,7 @@ std::string StoredPdoDocumentText(const StoredPdos& model) {
             keys.push_back({ParseIntText(e.entry->index), ParseIntText(e.entry->subindex)});
         orders[s] = SaveOrder(keys, kIndexCeiling, EqualKeys::ListOrder);
     }
-    EntryDocumentText doc(kSheetName);
+    EntryDocumentText doc(kSheetName, orders[0].size() + orders[1].size());
     for (std::size_t s = 0; s < 2; ++s) {
         const PdoSide side = static_cast<PdoSide>(s);
         for (std::size_t i : orders[s]) {

@@ -75,10 +75,10 @@ ImportReport ImportRecords(const SheetCells& cells, const SheetImporter& importe
                                          " columns, " + std::to_string(importer.fieldCount) +
                                          " are needed");
             for (int f = 0; f < importer.fieldCount; ++f) {
-                const SheetCell& cell = cells.At(r, f);
+                const std::optional<std::string_view> cell = cells.Text(r, f);
                 std::string& field = record[static_cast<std::size_t>(f)];
                 if (cell)
-                    field = *cell;
+                    field.assign(*cell);
                 else
                     field.clear();
             }

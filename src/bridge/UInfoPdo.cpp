@@ -352,7 +352,9 @@ void TFInfopdo::PasteSdoClick(QAbstractButton* button) {
 void TFInfopdo::BitBtn1Click() {
     // A text that is not an integer, or a PDO beyond 127 with entries, ends
     // here with its message; nothing is written and the window stays open.
-    SaveAndAccept(Project.SdoPdoPath, StoredPdoDocumentText(model_), loadFailed_);
+    SaveAndAccept(
+        Project.SdoPdoPath, [this](AtomicFileWriter& out) { WriteStoredPdoDocument(model_, out); },
+        loadFailed_);
 }
 
 void TFInfopdo::Button1Click() {

@@ -2,6 +2,7 @@
 
 #include "app/project_globals.h"
 #include "bridge/bridge_xml.h"
+#include "common/file_io.h"
 #include "common/parse_int.h"
 #include "ui/bridge_controls.h"
 #include "ui/guard.h"
@@ -299,7 +300,9 @@ void TFWemcy::deleteClick(QAbstractButton* button) {
 void TFWemcy::BitBtn1Click() {
     // A key that is not an integer ends here with the conversion message;
     // nothing is written and the window stays open.
-    SaveAndAccept(Project.EmcyWordPath, EmcyWordDocumentText(words_), loadFailed_);
+    SaveAndAccept(
+        Project.EmcyWordPath, [this](AtomicFileWriter& out) { WriteEmcyWordDocument(words_, out); },
+        loadFailed_);
 }
 
 void TFWemcy::Button1Click() {

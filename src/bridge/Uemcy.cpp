@@ -2,6 +2,7 @@
 
 #include "app/project_globals.h"
 #include "bridge/bridge_xml.h"
+#include "common/file_io.h"
 #include "ui/bridge_controls.h"
 #include "ui/guard.h"
 #include "ui/look.h"
@@ -287,7 +288,9 @@ void TFemcy::DeleteClick(QAbstractButton* button) {
 void TFemcy::BitBtn1Click() {
     // An ID that is not an integer ends here with the conversion message;
     // nothing is written and the window stays open.
-    SaveAndAccept(Project.EmcyDefPath, EmcyDefDocumentText(lists_), loadFailed_);
+    SaveAndAccept(
+        Project.EmcyDefPath, [this](AtomicFileWriter& out) { WriteEmcyDefDocument(lists_, out); },
+        loadFailed_);
 }
 
 void TFemcy::Button1Click() {

@@ -252,8 +252,9 @@ private:
 
 } // namespace
 
-EntryDocumentText::EntryDocumentText(const char* rootName, std::size_t expectedEntries)
-    : rootName_(rootName), expected_(expectedEntries) {
+EntryDocumentText::EntryDocumentText(const char* rootName, std::size_t expectedEntries,
+                                     EntrySink sink)
+    : rootName_(rootName), expected_(expectedEntries), sink_(std::move(sink)) {
     holder_ = batch_.append_child(rootName);
 }
 
@@ -266,13 +267,17 @@ pugi::xml_node EntryDocumentText::Append(const char* entryName) {
 }
 
 void EntryDocumentText::Flush() {
-    if (text_.empty())
+    if (printed_ == 0)
         text_ = "<" + rootName_ + ">";
     AppendWriter out(text_);
     for (pugi::xml_node n : holder_.children())
         n.print(out, "", pugi::format_raw, pugi::encoding_utf8);
-    if (printed_ == 0 && expected_ > inBatch_ && inBatch_ > 0)
+    if (sink_) {
+        sink_(text_);
+        text_.clear();
+    } else if (printed_ == 0 && expected_ > inBatch_ && inBatch_ > 0) {
         text_.reserve(text_.size() / inBatch_ * expected_ / 8 * 9 + 64);
+    }
     printed_ += inBatch_;
     batch_.reset();
     holder_ = batch_.append_child(rootName_.c_str());
@@ -284,11 +289,17 @@ std::string EntryDocumentText::Finish() {
         std::string empty;
         AppendWriter out(empty);
         batch_.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
-        return empty;
+        if (!sink_)
+            return empty;
+        sink_(empty);
+        return {};
     }
     Flush();
     text_ += "</" + rootName_ + ">";
-    return std::move(text_);
+    if (!sink_)
+        return std::move(text_);
+    sink_(text_);
+    return {};
 }
 
 void SaveDocumentText(const std::string& path, const std::string& text) {

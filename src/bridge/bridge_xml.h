@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace gw {
 
@@ -45,11 +46,16 @@ BridgeLoad ReadEntriesInPieces(const std::string& path,
 // The text of a document of entries, as a pugixml document holding them all
 // would print it (raw, without declaration), built a batch of entries at a
 // time so that a document of many entries is never held as nodes at once.
+// Where a document's text goes a piece at a time, instead of into one string.
+using EntrySink = std::function<void(std::string_view text)>;
+
 class EntryDocumentText {
 public:
     // `expectedEntries` sizes the text once the first batch shows how long
-    // an entry is, so that it is not copied as it grows.
-    explicit EntryDocumentText(const char* rootName, std::size_t expectedEntries = 0);
+    // an entry is, so that it is not copied as it grows. With a `sink`, the
+    // text goes there as it is made and Finish returns nothing.
+    explicit EntryDocumentText(const char* rootName, std::size_t expectedEntries = 0,
+                               EntrySink sink = {});
     // A new last entry, to be filled before the next Append or Finish.
     pugi::xml_node Append(const char* entryName);
     std::string Finish();
@@ -62,6 +68,7 @@ private:
     pugi::xml_document batch_;
     pugi::xml_node holder_;
     std::size_t expected_;
+    EntrySink sink_;
     std::size_t inBatch_ = 0;
     std::size_t printed_ = 0;
     bool any_ = false;

@@ -67,7 +67,9 @@ bool EmcyIdAccepted(const std::string& id, const std::string& oldId, bool force,
     return true;
 }
 
-std::string EmcyDefDocumentText(const EmcyLists& lists) {
+namespace {
+
+std::string BuildEmcyDefDocumentText(const EmcyLists& lists, const EntrySink& sink) {
     // Every key is read before anything is built: a bad line writes nothing.
     std::array<std::vector<std::size_t>, 2> orders;
     for (int l = 0; l < 2; ++l) {
@@ -77,7 +79,7 @@ std::string EmcyDefDocumentText(const EmcyLists& lists) {
         orders[static_cast<std::size_t>(l)] =
             SaveOrder(keys, emcydef::kIdCeiling, EqualKeys::LaterFirst);
     }
-    EntryDocumentText doc(emcydef::kSheetName, orders[0].size() + orders[1].size());
+    EntryDocumentText doc(emcydef::kSheetName, orders[0].size() + orders[1].size(), sink);
     for (EmcyList l : {EmcyList::CanA, EmcyList::CanB}) {
         for (std::size_t i : orders[static_cast<std::size_t>(l)]) {
             const TClEmcy& def = lists[l][i].def;
@@ -97,8 +99,20 @@ std::string EmcyDefDocumentText(const EmcyLists& lists) {
     return doc.Finish();
 }
 
+} // namespace
+
+std::string EmcyDefDocumentText(const EmcyLists& lists) {
+    return BuildEmcyDefDocumentText(lists, {});
+}
+
+void WriteEmcyDefDocument(const EmcyLists& lists, AtomicFileWriter& out) {
+    BuildEmcyDefDocumentText(lists, [&out](std::string_view text) { out.Write(text); });
+}
+
 void SaveEmcyDefs(const std::string& path, const EmcyLists& lists) {
-    WriteFileAtomic(path, EmcyDefDocumentText(lists));
+    AtomicFileWriter out(path);
+    WriteEmcyDefDocument(lists, out);
+    out.Commit();
 }
 
 std::vector<CsvLine> EmcyDefCsvLines(const EmcyLists& lists) {

@@ -111,7 +111,9 @@ bool EmcyWordAccepted(const std::string& index, const std::string& subindex,
     return true;
 }
 
-std::string EmcyWordDocumentText(const EmcyWords& words) {
+namespace {
+
+std::string BuildEmcyWordDocumentText(const EmcyWords& words, const EntrySink& sink) {
     using namespace emcyword;
     // Every key is read before anything is built: a bad key writes nothing.
     std::array<std::vector<std::size_t>, 2> orders;
@@ -122,7 +124,7 @@ std::string EmcyWordDocumentText(const EmcyWords& words) {
                             ParseIntText(item.word.subindex)});
         orders[t] = SaveOrder(keys, kKeyCeiling, EqualKeys::LaterFirst);
     }
-    EntryDocumentText doc(kSheetName, orders[0].size() + orders[1].size());
+    EntryDocumentText doc(kSheetName, orders[0].size() + orders[1].size(), sink);
     for (std::size_t t = 0; t < 2; ++t) {
         for (std::size_t i : orders[t]) {
             const TClWEmcy& w = words.tabs[t][i].word;
@@ -147,8 +149,20 @@ std::string EmcyWordDocumentText(const EmcyWords& words) {
     return doc.Finish();
 }
 
+} // namespace
+
+std::string EmcyWordDocumentText(const EmcyWords& words) {
+    return BuildEmcyWordDocumentText(words, {});
+}
+
+void WriteEmcyWordDocument(const EmcyWords& words, AtomicFileWriter& out) {
+    BuildEmcyWordDocumentText(words, [&out](std::string_view text) { out.Write(text); });
+}
+
 void SaveEmcyWords(const std::string& path, const EmcyWords& words) {
-    WriteFileAtomic(path, EmcyWordDocumentText(words));
+    AtomicFileWriter out(path);
+    WriteEmcyWordDocument(words, out);
+    out.Commit();
 }
 
 std::vector<CsvLine> EmcyWordCsvLines(const EmcyWords& words) {

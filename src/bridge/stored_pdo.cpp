@@ -221,7 +221,9 @@ std::vector<SideEntry> EntriesOf(const StoredPdoSide& side) {
 
 } // namespace
 
-std::string StoredPdoDocumentText(const StoredPdos& model) {
+namespace {
+
+std::string BuildStoredPdoDocumentText(const StoredPdos& model, const EntrySink& sink) {
     using namespace sdopdo;
     CheckPdoNumbers(model);
     // Every key is read before anything is built: a bad text writes nothing.
@@ -234,7 +236,7 @@ std::string StoredPdoDocumentText(const StoredPdos& model) {
             keys.push_back({ParseIntText(e.entry->index), ParseIntText(e.entry->subindex)});
         orders[s] = SaveOrder(keys, kIndexCeiling, EqualKeys::ListOrder);
     }
-    EntryDocumentText doc(kSheetName, orders[0].size() + orders[1].size());
+    EntryDocumentText doc(kSheetName, orders[0].size() + orders[1].size(), sink);
     for (std::size_t s = 0; s < 2; ++s) {
         const PdoSide side = static_cast<PdoSide>(s);
         for (std::size_t i : orders[s]) {
@@ -253,8 +255,20 @@ std::string StoredPdoDocumentText(const StoredPdos& model) {
     return doc.Finish();
 }
 
+} // namespace
+
+std::string StoredPdoDocumentText(const StoredPdos& model) {
+    return BuildStoredPdoDocumentText(model, {});
+}
+
+void WriteStoredPdoDocument(const StoredPdos& model, AtomicFileWriter& out) {
+    BuildStoredPdoDocumentText(model, [&out](std::string_view text) { out.Write(text); });
+}
+
 void SaveStoredPdos(const std::string& path, const StoredPdos& model) {
-    WriteFileAtomic(path, StoredPdoDocumentText(model));
+    AtomicFileWriter out(path);
+    WriteStoredPdoDocument(model, out);
+    out.Commit();
 }
 
 std::vector<CsvLine> StoredPdoCsvLines(const StoredPdos& model) {

@@ -15,6 +15,8 @@
 
 namespace gw {
 
+class AtomicFileWriter;
+
 namespace sdopdo {
 inline constexpr const char* kSheetName = "sdopdo"; // root, sheet and CSV base name
 inline constexpr const char* kRow = "row";
@@ -159,6 +161,9 @@ void CheckPdoNumbers(const StoredPdos& model);
 // index, then subindex, as integers, equal ones in list order. Throws
 // ConversionError for a text that is not an integer.
 std::string StoredPdoDocumentText(const StoredPdos& model);
+// The same text written into `out`, a batch of entries at a time; throws as
+// the text would, before or while writing.
+void WriteStoredPdoDocument(const StoredPdos& model, AtomicFileWriter& out);
 void SaveStoredPdos(const std::string& path, const StoredPdos& model);
 
 // Export: per PDO of side A in list order and each of its entries, index,

@@ -4,6 +4,7 @@
 #include "app/project_globals.h"
 #include "bridge/bridge_xml.h"
 #include "bridge/csv_export.h"
+#include "common/file_io.h"
 #include "ui/guard.h"
 #include "ui/look.h"
 #include "ui/prompts.h"
@@ -148,6 +149,21 @@ void BridgeWindow::SaveAndAccept(const std::string& path, const std::string& tex
     if (!guard.MayReplace(this))
         return;
     SaveDocumentText(path, text);
+    loadFailed = false;
+    done(QDialog::Accepted);
+}
+
+void BridgeWindow::SaveAndAccept(const std::string& path,
+                                 const std::function<void(AtomicFileWriter&)>& write,
+                                 bool& loadFailed) {
+    AtomicFileWriter out(path);
+    write(out); // what cannot be written throws here: the file stays as it was
+    UnreadDocumentGuard guard;
+    if (loadFailed)
+        guard.MarkUnread(path);
+    if (!guard.MayReplace(this))
+        return;
+    out.Commit();
     loadFailed = false;
     done(QDialog::Accepted);
 }

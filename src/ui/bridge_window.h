@@ -22,6 +22,8 @@ class QWidget;
 
 namespace gw {
 
+class AtomicFileWriter;
+
 // The open dialog of the import (the main window's OpenExcel): the .xls
 // filter first, then every workbook the import reads; the project folder.
 inline constexpr const char* kOpenExcelCaption = "Open";
@@ -93,6 +95,11 @@ protected:
     // thrown, so nothing is written and the window stays open): replaces
     // `path`, asking first when its load failed, and closes with OK.
     void SaveAndAccept(const std::string& path, const std::string& text, bool& loadFailed);
+    // The same for a document written as it is made (one that may be big):
+    // `write` fills the replacement, which takes the file's place only after
+    // the question.
+    void SaveAndAccept(const std::string& path, const std::function<void(AtomicFileWriter&)>& write,
+                       bool& loadFailed);
 
 private:
     QWidget* content_;

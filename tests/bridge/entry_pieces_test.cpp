@@ -111,3 +111,34 @@ TEST(EntryPieces, ABigDocumentReportsItsProgressAndStopsOnCancel) {
 }
 
 } // namespace
+
+namespace {
+
+// Printed a batch at a time, into a string or a sink, the text is the one a
+// pugixml document of all the entries prints.
+TEST(EntryDocumentText, IsTheTextOfTheWholeDocument) {
+    for (int entries : {0, 1, 4096, 4097, 10000}) {
+        SCOPED_TRACE(entries);
+        pugi::xml_document whole;
+        pugi::xml_node root = whole.append_child("emcydef");
+        gw::EntryDocumentText inString("emcydef", static_cast<std::size_t>(entries));
+        std::string sunk;
+        gw::EntryDocumentText inSink("emcydef", 0, [&](std::string_view s) { sunk += s; });
+        for (int i = 0; i < entries; ++i) {
+            const std::string value = std::to_string(i) + (i % 7 ? "" : " <&\"'>\t\n");
+            for (pugi::xml_node row :
+                 {root.append_child("row"), inString.Append("row"), inSink.Append("row")}) {
+                row.append_attribute("id").set_value(value.c_str());
+                row.append_attribute("n").set_value("");
+            }
+        }
+        std::ostringstream expected;
+        whole.save(expected, "", pugi::format_raw | pugi::format_no_declaration,
+                   pugi::encoding_utf8);
+        EXPECT_EQ(inString.Finish(), expected.str());
+        EXPECT_EQ(inSink.Finish(), "");
+        EXPECT_EQ(sunk, expected.str());
+    }
+}
+
+} // namespace

@@ -71,8 +71,7 @@ public:
 
 private:
     void Tell(const char* kind, const QString& text) {
-        told += std::string(told.empty() ? "" : "; ") + kind + ": " +
-                text.left(90).toStdString();
+        told += std::string(told.empty() ? "" : "; ") + kind + ": " + text.left(90).toStdString();
     }
     QString file_;
 };
@@ -168,10 +167,24 @@ struct Case {
     std::function<void(const std::string& file)> run;
 };
 
+// The show and the OK on their own, told after the case's figures.
+std::string phases;
+
+double SecondsOf(const std::function<void()>& f) {
+    const auto start = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 template <class W> void ShowThenOk(W* w) {
-    w->show();
-    QApplication::processEvents();
-    gw::Guarded(w, [w] { w->BitBtn1Click(); });
+    char text[64];
+    const double show = SecondsOf([&] {
+        w->show();
+        QApplication::processEvents();
+    });
+    const double ok = SecondsOf([&] { gw::Guarded(w, [w] { w->BitBtn1Click(); }); });
+    std::snprintf(text, sizeof text, "(show %.2f s, OK %.2f s) ", show, ok);
+    phases = text;
     w->hide();
 }
 
@@ -233,9 +246,9 @@ int RunCase(int argc, char** argv, const std::string& name, const std::string& f
     const long peak = StatusKiB("VmHWM");
     const double input = static_cast<double>(fs::file_size(file));
     const double grown = static_cast<double>(peak - before) * 1024.0;
-    std::printf("%-16s %-22s %8.1f MB %8.1f MB %6.2f %7.2f s  %s\n", name.c_str(),
-                fs::path(file).filename().c_str(), input / 1e6, grown / 1e6, grown / input,
-                seconds, prompts.told.c_str());
+    std::printf("%-16s %-22s %8.1f MB %8.1f MB %6.2f %7.2f s  %s%s\n", name.c_str(),
+                fs::path(file).filename().c_str(), input / 1e6, grown / 1e6, grown / input, seconds,
+                phases.c_str(), prompts.told.c_str());
     std::fflush(stdout);
     std::error_code ec;
     fs::remove_all(project, ec);

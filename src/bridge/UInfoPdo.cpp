@@ -368,7 +368,7 @@ void TFInfopdo::BitBtn4Click() {
     StoredPdos imported = model_;
     RunSheetImport(
         this, StoredPdoImporter(imported),
-        [&] {
+        [&](const ProgressHooks*) {
             model_ = std::move(imported);
             for (PdoSide which : {PdoSide::A, PdoSide::B})
                 ClearEntryView(which);

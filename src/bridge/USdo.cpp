@@ -144,7 +144,8 @@ void TFsdo::Button1Click() {
 void TFsdo::BitBtn4Click() {
     SdoAccessTables tables;
     RunSheetImport(
-        this, SdoAccessImporter(tables), [&] { ShowTables(tables); }, ProgressAfterMs);
+        this, SdoAccessImporter(tables), [&](const ProgressHooks*) { ShowTables(tables); },
+        ProgressAfterMs);
 }
 
 } // namespace gw

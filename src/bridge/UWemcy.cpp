@@ -190,13 +190,18 @@ void TFWemcy::ClearAll() {
     }
 }
 
-void TFWemcy::ShowWords() {
+void TFWemcy::ShowWords(const ProgressHooks* progress) {
+    // A big document's tree takes a while: it counts as part of its load.
+    ProgressTicker ticker(progress, words_[WordTab::CanA].size() + words_[WordTab::CanB].size());
+    std::uint64_t shown = 0;
     for (WordTab which : {WordTab::CanA, WordTab::CanB}) {
         QTreeWidget* tree = TabOf(which).tree;
         const QSignalBlocker quiet(tree);
         tree->clear();
-        for (const WordItem& item : words_[which])
+        for (const WordItem& item : words_[which]) {
+            ticker.At(shown++);
             AddWordNodes(tree, item.number);
+        }
         tree->setCurrentItem(nullptr);
     }
 }
@@ -207,9 +212,9 @@ void TFWemcy::FormShow() {
     BridgeLoad load;
     if (!LoadForShow(ReadingDocumentText(kEmcyWordFile), [&](const ProgressHooks* progress) {
             load = LoadEmcyWords(Project.EmcyWordPath, words_, progress);
+            ShowWords(progress);
         }))
         return;
-    ShowWords();
     loadFailed_ = ShowLoadNotice(this, load, kMsgXmlNotFound, kMsgErrorReadingXml);
 }
 
@@ -315,11 +320,11 @@ void TFWemcy::BitBtn4Click() {
     EmcyWords imported;
     RunSheetImport(
         this, EmcyWordImporter(imported),
-        [&] {
+        [&](const ProgressHooks* progress) {
             // The clearing step empties the fields too; nothing is selected afterwards.
             ClearAll();
             words_ = std::move(imported);
-            ShowWords();
+            ShowWords(progress);
         },
         ProgressAfterMs);
 }

@@ -72,7 +72,8 @@ private:
     void ClearAll();
     // Appends a word's node with its 16 bit nodes.
     void AddWordNodes(QTreeWidget* tree, int number);
-    void ShowWords();
+    // The tree nodes of every word; `progress` (optional) is told the words shown.
+    void ShowWords(const ProgressHooks* progress = nullptr);
 
     std::array<Tab, 2> tabs_;
     EmcyWords words_;

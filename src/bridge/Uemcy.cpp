@@ -197,14 +197,19 @@ TClEmcy TFemcy::DefinitionOfControls(EmcyList which) const {
     return WithZeroForEmpty(def);
 }
 
-void TFemcy::ShowLists() {
+void TFemcy::ShowLists(const ProgressHooks* progress) {
+    // A big document's lists take a while: they count as part of its load.
+    ProgressTicker ticker(progress, lists_[EmcyList::CanA].size() + lists_[EmcyList::CanB].size());
+    std::uint64_t shown = 0;
     for (EmcyList which : {EmcyList::CanA, EmcyList::CanB}) {
         Tab& tab = TabOf(which);
         {
             const QSignalBlocker quiet(tab.list);
             tab.list->clear();
-            for (const EmcyItem& item : lists_[which])
+            for (const EmcyItem& item : lists_[which]) {
+                ticker.At(shown++);
                 tab.list->addItem(Q(item.line));
+            }
         }
         if (!lists_[which].empty()) {
             SelectLine(which, 0);
@@ -219,9 +224,9 @@ void TFemcy::FormShow() {
     BridgeLoad load;
     if (!LoadForShow(ReadingDocumentText(kEmcyDefFile), [&](const ProgressHooks* progress) {
             load = LoadEmcyDefs(Project.EmcyDefPath, lists_, progress);
+            ShowLists(progress);
         }))
         return;
-    ShowLists();
     loadFailed_ = ShowLoadNotice(this, load, kMsgXmlNotFound, kMsgErrorReadingXml);
 }
 
@@ -303,11 +308,11 @@ void TFemcy::BitBtn4Click() {
     EmcyLists imported;
     RunSheetImport(
         this, EmcyDefImporter(imported),
-        [&] {
+        [&](const ProgressHooks* progress) {
             // The clearing step empties the fields too; then each first line is shown.
             ClearAll();
             lists_ = std::move(imported);
-            ShowLists();
+            ShowLists(progress);
         },
         ProgressAfterMs);
 }

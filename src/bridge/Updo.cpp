@@ -105,7 +105,8 @@ void TFpdo::Button1Click() {
 void TFpdo::BitBtn4Click() {
     PdoTranslationTables tables;
     RunSheetImport(
-        this, PdoTranslationImporter(tables), [&] { ShowTables(tables); }, ProgressAfterMs);
+        this, PdoTranslationImporter(tables), [&](const ProgressHooks*) { ShowTables(tables); },
+        ProgressAfterMs);
 }
 
 } // namespace gw

@@ -31,14 +31,15 @@ QString ReadingDocumentText(const char* fileName) {
 }
 
 void RunSheetImport(QWidget* parent, const SheetImporter& importer,
-                    const std::function<void()>& show, int progressAfterMs) {
+                    const std::function<void(const ProgressHooks*)>& show, int progressAfterMs) {
     const std::optional<std::string> file = ChooseWorkbook(parent);
     if (!file)
         return;
     WorkProgress progress(parent, kImportingText, progressAfterMs);
     const ImportReport report = ImportSheet(*file, importer, &progress.Hooks());
+    const ProgressHooks showing{progress.Hooks().report, nullptr};
+    show(&showing);
     progress.Finish();
-    show();
     const std::string message = report.Message();
     if (!message.empty())
         CurrentPrompts().Message(parent, QString::fromStdString(message));

@@ -43,8 +43,11 @@ QString ReadingDocumentText(const char* fileName);
 // `progressAfterMs` a progress dialog shows; its Cancel ends the import with
 // WorkCancelled before `show`, so an importer that fills a copy of the
 // window's state leaves the window as it was.
+// `show` may tell its progress (a big import shows many lines); it cannot be
+// cancelled, as it replaces what the window shows.
 void RunSheetImport(QWidget* parent, const SheetImporter& importer,
-                    const std::function<void()>& show, int progressAfterMs = kProgressAfterMs);
+                    const std::function<void(const ProgressHooks*)>& show,
+                    int progressAfterMs = kProgressAfterMs);
 
 // Export: the lines into ProjectDir/sheetName.csv.
 void RunCsvExport(const std::string& sheetName, const std::vector<CsvLine>& lines);

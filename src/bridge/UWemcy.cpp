@@ -103,6 +103,11 @@ void TFWemcy::Build() {
     for (QTreeWidget* t : {TWCanA, TWCanB})
         connect(t, &QTreeWidget::currentItemChanged, this,
                 [this, t] { Guarded(this, [&] { TWCanChange(t); }); });
+    for (QTreeWidget* t : {TWCanA, TWCanB})
+        connect(t, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+            if (!item->parent() && item->childCount() == 0)
+                AddBitNodes(item);
+        });
 }
 
 void TFWemcy::BuildTab(WordTab which) {
@@ -162,20 +167,28 @@ WordTab TFWemcy::TabOfButton(QAbstractButton* button) const {
                                                                       : WordTab::CanA;
 }
 
-void TFWemcy::AddWordNodes(QTreeWidget* tree, int number) {
-    // Every word's bit nodes share their captions: a big document has many.
+void TFWemcy::AddWordNodes(QTreeWidget* tree, int number, bool bitsWhenOpened) {
+    auto* word = new QTreeWidgetItem(tree, {QString("W%1").arg(number)});
+    word->setIcon(0, wordIcon_);
+    if (bitsWhenOpened)
+        word->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    else
+        AddBitNodes(word);
+}
+
+void TFWemcy::AddBitNodes(QTreeWidgetItem* word) {
+    // Every word's bit nodes share their captions.
     static const QStringList bitCaptions = [] {
         QStringList captions;
         for (int j = 0; j < emcyword::kBits; ++j)
             captions << QString("Bit%1").arg(j);
         return captions;
     }();
-    auto* word = new QTreeWidgetItem(tree, {QString("W%1").arg(number)});
-    word->setIcon(0, wordIcon_);
     for (int j = 0; j < emcyword::kBits; ++j) {
         auto* bit = new QTreeWidgetItem(word, QStringList(bitCaptions[j]));
         bit->setIcon(0, bitIcon_);
     }
+    word->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
 
 void TFWemcy::ClearAll() {
@@ -200,7 +213,7 @@ void TFWemcy::ShowWords(const ProgressHooks* progress) {
         tree->clear();
         for (const WordItem& item : words_[which]) {
             ticker.At(shown++);
-            AddWordNodes(tree, item.number);
+            AddWordNodes(tree, item.number, true);
         }
         tree->setCurrentItem(nullptr);
     }

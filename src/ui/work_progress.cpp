@@ -15,16 +15,7 @@ constexpr int kBarSteps = 1000;
 } // namespace
 
 WorkProgress::WorkProgress(QWidget* parent, const QString& text, int showAfterMs)
-    : dialog_(std::make_unique<QProgressDialog>(text, "Cancel", 0, 0, parent)),
-      showAfterMs_(showAfterMs) {
-    if (parent)
-        dialog_->setWindowTitle(parent->window()->windowTitle());
-    dialog_->setWindowModality(Qt::WindowModal);
-    // The dialog's own timing starts over whenever the bar goes back to its
-    // start (a later stage); the moment is counted here instead, from the start.
-    dialog_->setMinimumDuration(INT_MAX);
-    dialog_->setAutoReset(false);
-    dialog_->setAutoClose(false);
+    : parent_(parent), text_(text), showAfterMs_(showAfterMs) {
     started_.start();
     hooks_.report = [this](std::uint64_t done, std::uint64_t total) { Report(done, total); };
     hooks_.cancelled = [this] { return WasCancelled(); };
@@ -33,18 +24,39 @@ WorkProgress::WorkProgress(QWidget* parent, const QString& text, int showAfterMs
 WorkProgress::~WorkProgress() = default;
 
 void WorkProgress::SetText(const QString& text) {
-    dialog_->setLabelText(text);
+    text_ = text;
+    if (dialog_)
+        dialog_->setLabelText(text);
 }
 
 void WorkProgress::Finish() {
-    dialog_->hide();
+    if (dialog_)
+        dialog_->hide();
 }
 
 bool WorkProgress::WasCancelled() const {
-    return dialog_->wasCanceled();
+    return dialog_ && dialog_->wasCanceled();
 }
 
 void WorkProgress::Report(std::uint64_t done, std::uint64_t total) {
+    if (WasCancelled())
+        return; // the work ends at its next question
+    // Until the moment has passed nothing else runs: the work may be part of
+    // a window's show, which must not see its window closed meanwhile. Most
+    // work is over before that and never makes its dialog.
+    if (!dialog_) {
+        if (started_.elapsed() < showAfterMs_)
+            return;
+        dialog_ = std::make_unique<QProgressDialog>(text_, "Cancel", 0, 0, parent_);
+        if (parent_)
+            dialog_->setWindowTitle(parent_->window()->windowTitle());
+        dialog_->setWindowModality(Qt::WindowModal);
+        // Shown here, at once: the dialog's own timing would start over
+        // whenever the bar goes back to its start (a later stage).
+        dialog_->setMinimumDuration(INT_MAX);
+        dialog_->setAutoReset(false);
+        dialog_->setAutoClose(false);
+    }
     if (total > 0) {
         dialog_->setMaximum(kBarSteps);
         dialog_->setValue(static_cast<int>(std::min(done, total) * kBarSteps / total));
@@ -52,14 +64,9 @@ void WorkProgress::Report(std::uint64_t done, std::uint64_t total) {
         dialog_->setMaximum(0);
         dialog_->setValue(0);
     }
-    // Until the moment has passed nothing else runs: the work may be part of
-    // a window's show, which must not see its window closed meanwhile. Once
-    // the dialog shows, it keeps the window's input to itself.
-    if (!dialog_->isVisible()) {
-        if (started_.elapsed() < showAfterMs_)
-            return;
+    // Once it shows, it keeps the window's input to itself.
+    if (!dialog_->isVisible())
         dialog_->show();
-    }
     QApplication::processEvents();
 }
 

@@ -40,7 +40,9 @@ public:
 private:
     void Report(std::uint64_t done, std::uint64_t total);
 
-    std::unique_ptr<QProgressDialog> dialog_;
+    QWidget* parent_;
+    QString text_;
+    std::unique_ptr<QProgressDialog> dialog_; // made once the moment has passed
     int showAfterMs_;
     QElapsedTimer started_;
     ProgressHooks hooks_;

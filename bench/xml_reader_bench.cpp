@@ -59,9 +59,9 @@ double Median(std::vector<double> v) {
 void Count(const gw::TXMLNode& n, std::size_t& nodes, std::size_t& elements,
            std::size_t& attributes) {
     ++nodes;
-    elements += n.kind == gw::TXMLNode::Element;
-    attributes += n.kind == gw::TXMLNode::Attribute;
-    for (const gw::TXMLNode& c : n.children)
+    elements += n.kind() == gw::TXMLNode::Element;
+    attributes += n.kind() == gw::TXMLNode::Attribute;
+    for (const gw::TXMLNode& c : n.children())
         Count(c, nodes, elements, attributes);
 }
 

@@ -15,16 +15,16 @@
 namespace {
 
 bool Same(const gw::TXMLNode& a, const gw::TXMLNode& b) {
-    if (a.kind != b.kind || a.name != b.name || a.value != b.value ||
-        a.children.size() != b.children.size())
+    if (a.kind() != b.kind() || a.name() != b.name() || a.value() != b.value() ||
+        a.children().size() != b.children().size())
         return false;
-    for (std::size_t i = 0; i < a.children.size(); ++i)
-        if (!Same(a.children[i], b.children[i]))
+    for (std::size_t i = 0; i < a.children().size(); ++i)
+        if (!Same(a.children()[i], b.children()[i]))
             return false;
     return true;
 }
 
-std::optional<gw::TXMLNode> Parse(std::string_view text, bool throughBase) {
+std::optional<gw::TXMLDocument> Parse(std::string_view text, bool throughBase) {
     try {
         gw::TXMLStringReader reader(text);
         if (throughBase)
@@ -39,8 +39,8 @@ std::optional<gw::TXMLNode> Parse(std::string_view text, bool throughBase) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    std::optional<gw::TXMLNode> doc = Parse(text, false);
-    const std::optional<gw::TXMLNode> viaBase = Parse(text, true);
+    std::optional<gw::TXMLDocument> doc = Parse(text, false);
+    const std::optional<gw::TXMLDocument> viaBase = Parse(text, true);
     if (doc.has_value() != viaBase.has_value() || (doc && !Same(*doc, *viaBase)))
         std::abort();
     if (!doc)
@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const gw::XmlWriteError&) {
         return 0;
     }
-    const std::optional<gw::TXMLNode> again = Parse(written, false);
+    const std::optional<gw::TXMLDocument> again = Parse(written, false);
     if (!again || !Same(*viaBase, *again))
         std::abort();
     return 0;

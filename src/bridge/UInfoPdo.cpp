@@ -201,9 +201,13 @@ void TFInfopdo::FormShow() {
     Build();
     for (PdoSide which : {PdoSide::A, PdoSide::B})
         ClearEntryView(which);
-    const StoredPdoLoad load = LoadStoredPdos(
-        {JoinPath(Project.ProjectDir, kSdoAccessFile), Project.RpdoDefPath, Project.SdoPdoPath},
-        model_);
+    StoredPdoLoad load;
+    if (!LoadForShow(ReadingDocumentText(kSdoPdoFile), [&](const ProgressHooks* progress) {
+            load = LoadStoredPdos({JoinPath(Project.ProjectDir, kSdoAccessFile),
+                                   Project.RpdoDefPath, Project.SdoPdoPath},
+                                  model_, progress);
+        }))
+        return;
     ShowPdoLists();
     ShowLoadNotice(this, load.sdoAccess, sdopdo::kMsgSdoNotFound, sdopdo::kMsgSdoReadError);
     const bool pdosFailed =
@@ -348,7 +352,9 @@ void TFInfopdo::PasteSdoClick(QAbstractButton* button) {
 void TFInfopdo::BitBtn1Click() {
     // A text that is not an integer, or a PDO beyond 127 with entries, ends
     // here with its message; nothing is written and the window stays open.
-    SaveAndAccept(Project.SdoPdoPath, StoredPdoDocumentText(model_), loadFailed_);
+    SaveAndAccept(
+        Project.SdoPdoPath, [this](AtomicFileWriter& out) { WriteStoredPdoDocument(model_, out); },
+        loadFailed_);
 }
 
 void TFInfopdo::Button1Click() {
@@ -357,11 +363,17 @@ void TFInfopdo::Button1Click() {
 
 void TFInfopdo::BitBtn4Click() {
     Build();
-    // The PDO lists stay; the entry lists and fields are cleared.
-    RunSheetImport(this, StoredPdoImporter(model_), [this] {
-        for (PdoSide which : {PdoSide::A, PdoSide::B})
-            ClearEntryView(which);
-    });
+    // The PDO lists stay; the entry lists and fields are cleared. Into a copy,
+    // so that a cancelled import leaves the window's model.
+    StoredPdos imported = model_;
+    RunSheetImport(
+        this, StoredPdoImporter(imported),
+        [&](const ProgressHooks*) {
+            model_ = std::move(imported);
+            for (PdoSide which : {PdoSide::A, PdoSide::B})
+                ClearEntryView(which);
+        },
+        ProgressAfterMs);
 }
 
 } // namespace gw

@@ -109,7 +109,11 @@ void TFsdo::ShowTables(const SdoAccessTables& tables) {
 
 void TFsdo::FormShow() {
     SdoAccessTables tables;
-    const BridgeLoad loaded = LoadSdoAccess(Project.SdoAccessPath, tables);
+    BridgeLoad loaded;
+    if (!LoadForShow(ReadingDocumentText(kSdoAccessFile), [&](const ProgressHooks* progress) {
+            loaded = LoadSdoAccess(Project.SdoAccessPath, tables, progress);
+        }))
+        return;
     // What was read before a failure stays in view.
     ShowTables(tables);
     // No document is no news: nothing sets it up but this editor.
@@ -139,7 +143,9 @@ void TFsdo::Button1Click() {
 
 void TFsdo::BitBtn4Click() {
     SdoAccessTables tables;
-    RunSheetImport(this, SdoAccessImporter(tables), [&] { ShowTables(tables); });
+    RunSheetImport(
+        this, SdoAccessImporter(tables), [&](const ProgressHooks*) { ShowTables(tables); },
+        ProgressAfterMs);
 }
 
 } // namespace gw

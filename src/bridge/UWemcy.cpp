@@ -2,6 +2,7 @@
 
 #include "app/project_globals.h"
 #include "bridge/bridge_xml.h"
+#include "common/file_io.h"
 #include "common/parse_int.h"
 #include "ui/bridge_controls.h"
 #include "ui/guard.h"
@@ -102,6 +103,11 @@ void TFWemcy::Build() {
     for (QTreeWidget* t : {TWCanA, TWCanB})
         connect(t, &QTreeWidget::currentItemChanged, this,
                 [this, t] { Guarded(this, [&] { TWCanChange(t); }); });
+    for (QTreeWidget* t : {TWCanA, TWCanB})
+        connect(t, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+            if (!item->parent() && item->childCount() == 0)
+                AddBitNodes(item);
+        });
 }
 
 void TFWemcy::BuildTab(WordTab which) {
@@ -161,13 +167,28 @@ WordTab TFWemcy::TabOfButton(QAbstractButton* button) const {
                                                                       : WordTab::CanA;
 }
 
-void TFWemcy::AddWordNodes(QTreeWidget* tree, int number) {
+void TFWemcy::AddWordNodes(QTreeWidget* tree, int number, bool bitsWhenOpened) {
     auto* word = new QTreeWidgetItem(tree, {QString("W%1").arg(number)});
     word->setIcon(0, wordIcon_);
+    if (bitsWhenOpened)
+        word->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    else
+        AddBitNodes(word);
+}
+
+void TFWemcy::AddBitNodes(QTreeWidgetItem* word) {
+    // Every word's bit nodes share their captions.
+    static const QStringList bitCaptions = [] {
+        QStringList captions;
+        for (int j = 0; j < emcyword::kBits; ++j)
+            captions << QString("Bit%1").arg(j);
+        return captions;
+    }();
     for (int j = 0; j < emcyword::kBits; ++j) {
-        auto* bit = new QTreeWidgetItem(word, {QString("Bit%1").arg(j)});
+        auto* bit = new QTreeWidgetItem(word, QStringList(bitCaptions[j]));
         bit->setIcon(0, bitIcon_);
     }
+    word->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
 
 void TFWemcy::ClearAll() {
@@ -182,13 +203,18 @@ void TFWemcy::ClearAll() {
     }
 }
 
-void TFWemcy::ShowWords() {
+void TFWemcy::ShowWords(const ProgressHooks* progress) {
+    // A big document's tree takes a while: it counts as part of its load.
+    ProgressTicker ticker(progress, words_[WordTab::CanA].size() + words_[WordTab::CanB].size());
+    std::uint64_t shown = 0;
     for (WordTab which : {WordTab::CanA, WordTab::CanB}) {
         QTreeWidget* tree = TabOf(which).tree;
         const QSignalBlocker quiet(tree);
         tree->clear();
-        for (const WordItem& item : words_[which])
-            AddWordNodes(tree, item.number);
+        for (const WordItem& item : words_[which]) {
+            ticker.At(shown++);
+            AddWordNodes(tree, item.number, true);
+        }
         tree->setCurrentItem(nullptr);
     }
 }
@@ -196,8 +222,12 @@ void TFWemcy::ShowWords() {
 void TFWemcy::FormShow() {
     Build();
     ClearAll();
-    const BridgeLoad load = LoadEmcyWords(Project.EmcyWordPath, words_);
-    ShowWords();
+    BridgeLoad load;
+    if (!LoadForShow(ReadingDocumentText(kEmcyWordFile), [&](const ProgressHooks* progress) {
+            load = LoadEmcyWords(Project.EmcyWordPath, words_, progress);
+            ShowWords(progress);
+        }))
+        return;
     loadFailed_ = ShowLoadNotice(this, load, kMsgXmlNotFound, kMsgErrorReadingXml);
 }
 
@@ -288,7 +318,9 @@ void TFWemcy::deleteClick(QAbstractButton* button) {
 void TFWemcy::BitBtn1Click() {
     // A key that is not an integer ends here with the conversion message;
     // nothing is written and the window stays open.
-    SaveAndAccept(Project.EmcyWordPath, EmcyWordDocumentText(words_), loadFailed_);
+    SaveAndAccept(
+        Project.EmcyWordPath, [this](AtomicFileWriter& out) { WriteEmcyWordDocument(words_, out); },
+        loadFailed_);
 }
 
 void TFWemcy::Button1Click() {
@@ -297,13 +329,17 @@ void TFWemcy::Button1Click() {
 
 void TFWemcy::BitBtn4Click() {
     Build();
-    RunSheetImport(this, EmcyWordImporter(words_), [this] {
-        // The clearing step empties the fields too; nothing is selected afterwards.
-        EmcyWords imported = std::move(words_);
-        ClearAll();
-        words_ = std::move(imported);
-        ShowWords();
-    });
+    // Into words of its own, so that a cancelled import leaves the window's.
+    EmcyWords imported;
+    RunSheetImport(
+        this, EmcyWordImporter(imported),
+        [&](const ProgressHooks* progress) {
+            // The clearing step empties the fields too; nothing is selected afterwards.
+            ClearAll();
+            words_ = std::move(imported);
+            ShowWords(progress);
+        },
+        ProgressAfterMs);
 }
 
 } // namespace gw

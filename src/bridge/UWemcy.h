@@ -70,9 +70,13 @@ private:
     WordTab TabOfButton(QAbstractButton* button) const;
 
     void ClearAll();
-    // Appends a word's node with its 16 bit nodes.
-    void AddWordNodes(QTreeWidget* tree, int number);
-    void ShowWords();
+    // Appends a word's node with its 16 bit nodes; with `bitsWhenOpened`,
+    // they are made when the word is first opened (a big document has many
+    // words, and a bit node costs as much memory as the word's values).
+    void AddWordNodes(QTreeWidget* tree, int number, bool bitsWhenOpened = false);
+    void AddBitNodes(QTreeWidgetItem* word);
+    // The tree nodes of every word; `progress` (optional) is told the words shown.
+    void ShowWords(const ProgressHooks* progress = nullptr);
 
     std::array<Tab, 2> tabs_;
     EmcyWords words_;

@@ -2,6 +2,7 @@
 
 #include "app/project_globals.h"
 #include "bridge/bridge_xml.h"
+#include "common/file_io.h"
 #include "ui/bridge_controls.h"
 #include "ui/guard.h"
 #include "ui/look.h"
@@ -196,14 +197,19 @@ TClEmcy TFemcy::DefinitionOfControls(EmcyList which) const {
     return WithZeroForEmpty(def);
 }
 
-void TFemcy::ShowLists() {
+void TFemcy::ShowLists(const ProgressHooks* progress) {
+    // A big document's lists take a while: they count as part of its load.
+    ProgressTicker ticker(progress, lists_[EmcyList::CanA].size() + lists_[EmcyList::CanB].size());
+    std::uint64_t shown = 0;
     for (EmcyList which : {EmcyList::CanA, EmcyList::CanB}) {
         Tab& tab = TabOf(which);
         {
             const QSignalBlocker quiet(tab.list);
             tab.list->clear();
-            for (const EmcyItem& item : lists_[which])
+            for (const EmcyItem& item : lists_[which]) {
+                ticker.At(shown++);
                 tab.list->addItem(Q(item.line));
+            }
         }
         if (!lists_[which].empty()) {
             SelectLine(which, 0);
@@ -215,8 +221,12 @@ void TFemcy::ShowLists() {
 void TFemcy::FormShow() {
     Build();
     ClearAll();
-    const BridgeLoad load = LoadEmcyDefs(Project.EmcyDefPath, lists_);
-    ShowLists();
+    BridgeLoad load;
+    if (!LoadForShow(ReadingDocumentText(kEmcyDefFile), [&](const ProgressHooks* progress) {
+            load = LoadEmcyDefs(Project.EmcyDefPath, lists_, progress);
+            ShowLists(progress);
+        }))
+        return;
     loadFailed_ = ShowLoadNotice(this, load, kMsgXmlNotFound, kMsgErrorReadingXml);
 }
 
@@ -283,7 +293,9 @@ void TFemcy::DeleteClick(QAbstractButton* button) {
 void TFemcy::BitBtn1Click() {
     // An ID that is not an integer ends here with the conversion message;
     // nothing is written and the window stays open.
-    SaveAndAccept(Project.EmcyDefPath, EmcyDefDocumentText(lists_), loadFailed_);
+    SaveAndAccept(
+        Project.EmcyDefPath, [this](AtomicFileWriter& out) { WriteEmcyDefDocument(lists_, out); },
+        loadFailed_);
 }
 
 void TFemcy::Button1Click() {
@@ -292,13 +304,17 @@ void TFemcy::Button1Click() {
 
 void TFemcy::BitBtn4Click() {
     Build();
-    RunSheetImport(this, EmcyDefImporter(lists_), [this] {
-        // The clearing step empties the fields too; then each first line is shown.
-        EmcyLists imported = std::move(lists_);
-        ClearAll();
-        lists_ = std::move(imported);
-        ShowLists();
-    });
+    // Into lists of its own, so that a cancelled import leaves the window's.
+    EmcyLists imported;
+    RunSheetImport(
+        this, EmcyDefImporter(imported),
+        [&](const ProgressHooks* progress) {
+            // The clearing step empties the fields too; then each first line is shown.
+            ClearAll();
+            lists_ = std::move(imported);
+            ShowLists(progress);
+        },
+        ProgressAfterMs);
 }
 
 } // namespace gw

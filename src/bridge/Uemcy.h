@@ -75,7 +75,8 @@ private:
     // The definition the tab's controls describe (empty texts made "0").
     TClEmcy DefinitionOfControls(EmcyList which) const;
     // Refills the list boxes from the lists and selects each first line.
-    void ShowLists();
+    // The lines of both lists; `progress` (optional) is told the lines shown.
+    void ShowLists(const ProgressHooks* progress = nullptr);
     // Marks a line selected without running the select handler.
     void SelectLine(EmcyList which, int row);
     bool IdAccepted(EmcyList which, bool force);

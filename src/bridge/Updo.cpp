@@ -70,7 +70,11 @@ void TFpdo::ShowTables(const PdoTranslationTables& tables) {
 
 void TFpdo::FormShow() {
     PdoTranslationTables tables;
-    const BridgeLoad loaded = LoadPdoTranslation(Project.RpdoDefPath, tables);
+    BridgeLoad loaded;
+    if (!LoadForShow(ReadingDocumentText(kRpdoDefFile), [&](const ProgressHooks* progress) {
+            loaded = LoadPdoTranslation(Project.RpdoDefPath, tables, progress);
+        }))
+        return;
     ShowTables(tables);
     TellLoad(loaded, Project.RpdoDefPath, kRpdoDefFile, true);
 }
@@ -100,7 +104,9 @@ void TFpdo::Button1Click() {
 
 void TFpdo::BitBtn4Click() {
     PdoTranslationTables tables;
-    RunSheetImport(this, PdoTranslationImporter(tables), [&] { ShowTables(tables); });
+    RunSheetImport(
+        this, PdoTranslationImporter(tables), [&](const ProgressHooks*) { ShowTables(tables); },
+        ProgressAfterMs);
 }
 
 } // namespace gw

@@ -16,7 +16,7 @@ namespace {
 // The editors whose tables are their whole state: load, import, save, export
 // and check follow from their four core functions.
 template <class Tables> struct TableEditor {
-    BridgeLoad (*load)(const std::string&, Tables&);
+    BridgeLoad (*load)(const std::string&, Tables&, const ProgressHooks*);
     SheetImporter (*importer)(Tables&);
     std::string (*documentText)(const Tables&);
     std::vector<CsvLine> (*lines)(const Tables&);
@@ -27,7 +27,7 @@ ImportReport ImportAndSave(const std::string& projectDir, const std::string& wor
     const std::string path = JoinPath(projectDir, File);
     Tables tables;
     // The show: an unreadable document is replaced, as OK would after asking.
-    E.load(path, tables);
+    E.load(path, tables, nullptr);
     const ImportReport report = ImportSheet(workbook, E.importer(tables));
     if (!report.stop)
         SaveDocumentText(path, E.documentText(tables));
@@ -37,7 +37,7 @@ ImportReport ImportAndSave(const std::string& projectDir, const std::string& wor
 template <class Tables, const TableEditor<Tables>& E, const char* File>
 std::vector<CsvLine> ExportLines(const std::string& projectDir) {
     Tables tables;
-    const BridgeLoad loaded = E.load(JoinPath(projectDir, File), tables);
+    const BridgeLoad loaded = E.load(JoinPath(projectDir, File), tables, nullptr);
     if (loaded.error)
         throw FileError(std::string(File) + ": " + *loaded.error);
     return E.lines(tables);
@@ -46,7 +46,7 @@ std::vector<CsvLine> ExportLines(const std::string& projectDir) {
 template <class Tables, const TableEditor<Tables>& E, const char* File>
 std::vector<BridgeFinding> Check(const std::string& projectDir) {
     Tables tables;
-    const BridgeLoad loaded = E.load(JoinPath(projectDir, File), tables);
+    const BridgeLoad loaded = E.load(JoinPath(projectDir, File), tables, nullptr);
     std::vector<BridgeFinding> findings;
     if (loaded.error)
         findings.push_back({File, loaded.errorEntry, 0, *loaded.error});

@@ -35,16 +35,24 @@ void Append(EmcyLists& lists, TClEmcy def, int bypassSet) {
 
 } // namespace
 
-BridgeLoad LoadEmcyDefs(const std::string& path, EmcyLists& lists) {
+BridgeLoad LoadEmcyDefs(const std::string& path, EmcyLists& lists, const ProgressHooks* progress) {
     lists.Clear();
-    return ReadEntries(path, [&](pugi::xml_node row) {
-        TClEmcy def;
-        for (int i = 0; i < emcydef::kTextCount; ++i)
-            def.texts[static_cast<std::size_t>(i)] =
-                AttributeText(row, emcydef::kTextAttributes[i]).value_or("");
-        Append(lists, WithZeroForEmpty(std::move(def)),
-               ParseIntText(RequiredAttribute(row, emcydef::kBypassSet)));
-    });
+    return ReadEntries(
+        path,
+        [&](pugi::xml_node row) {
+            TClEmcy def;
+            for (int i = 0; i < emcydef::kTextCount; ++i)
+                def.texts[static_cast<std::size_t>(i)] =
+                    AttributeText(row, emcydef::kTextAttributes[i]).value_or("");
+            Append(lists, WithZeroForEmpty(std::move(def)),
+                   ParseIntText(RequiredAttribute(row, emcydef::kBypassSet)));
+        },
+        progress,
+        [&](std::size_t entries) {
+            // Either list may take them all; what is not filled is never touched.
+            for (auto& list : lists.lists)
+                list.reserve(entries);
+        });
 }
 
 bool EmcyIdAccepted(const std::string& id, const std::string& oldId, bool force,
@@ -59,7 +67,9 @@ bool EmcyIdAccepted(const std::string& id, const std::string& oldId, bool force,
     return true;
 }
 
-std::string EmcyDefDocumentText(const EmcyLists& lists) {
+namespace {
+
+std::string BuildEmcyDefDocumentText(const EmcyLists& lists, const EntrySink& sink) {
     // Every key is read before anything is built: a bad line writes nothing.
     std::array<std::vector<std::size_t>, 2> orders;
     for (int l = 0; l < 2; ++l) {
@@ -69,12 +79,11 @@ std::string EmcyDefDocumentText(const EmcyLists& lists) {
         orders[static_cast<std::size_t>(l)] =
             SaveOrder(keys, emcydef::kIdCeiling, EqualKeys::LaterFirst);
     }
-    XmlDocument doc;
-    pugi::xml_node root = doc.ResetWithRoot(emcydef::kSheetName);
+    EntryDocumentText doc(emcydef::kSheetName, orders[0].size() + orders[1].size(), sink);
     for (EmcyList l : {EmcyList::CanA, EmcyList::CanB}) {
         for (std::size_t i : orders[static_cast<std::size_t>(l)]) {
             const TClEmcy& def = lists[l][i].def;
-            pugi::xml_node row = root.append_child(emcydef::kRow);
+            pugi::xml_node row = doc.Append(emcydef::kRow);
             for (int a = 0; a < emcydef::kTextCount; ++a) {
                 const std::string& text = def.texts[static_cast<std::size_t>(a)];
                 RequireXmlText(text, [&] {
@@ -87,11 +96,23 @@ std::string EmcyDefDocumentText(const EmcyLists& lists) {
                 .set_value(std::to_string(PackBypassSet(def.enable, def.alias, l)).c_str());
         }
     }
-    return doc.Text();
+    return doc.Finish();
+}
+
+} // namespace
+
+std::string EmcyDefDocumentText(const EmcyLists& lists) {
+    return BuildEmcyDefDocumentText(lists, {});
+}
+
+void WriteEmcyDefDocument(const EmcyLists& lists, AtomicFileWriter& out) {
+    BuildEmcyDefDocumentText(lists, [&out](std::string_view text) { out.Write(text); });
 }
 
 void SaveEmcyDefs(const std::string& path, const EmcyLists& lists) {
-    WriteFileAtomic(path, EmcyDefDocumentText(lists));
+    AtomicFileWriter out(path);
+    WriteEmcyDefDocument(lists, out);
+    out.Commit();
 }
 
 std::vector<CsvLine> EmcyDefCsvLines(const EmcyLists& lists) {

@@ -12,6 +12,8 @@
 
 namespace gw {
 
+class AtomicFileWriter;
+
 namespace emcydef {
 inline constexpr const char* kSheetName = "emcydef"; // root, sheet and CSV base name
 inline constexpr const char* kRow = "row";
@@ -71,7 +73,8 @@ TClEmcy WithZeroForEmpty(TClEmcy def);
 
 // Clears `lists` and reads the document at `path` into them (rows keep their
 // document order within each list); what was read before a fault stays.
-BridgeLoad LoadEmcyDefs(const std::string& path, EmcyLists& lists);
+BridgeLoad LoadEmcyDefs(const std::string& path, EmcyLists& lists,
+                        const ProgressHooks* progress = nullptr);
 
 // The ID check of New and Modify: true when `id` may be used. Runs only when
 // `force` is set or `id` differs from `oldId`; the empty text and a text equal
@@ -83,6 +86,9 @@ bool EmcyIdAccepted(const std::string& id, const std::string& oldId, bool force,
 // a later definition first among equal values. Throws ConversionError for a
 // line that is not an integer.
 std::string EmcyDefDocumentText(const EmcyLists& lists);
+// The same text written into `out`, a batch of entries at a time; throws as
+// the text would, before or while writing.
+void WriteEmcyDefDocument(const EmcyLists& lists, AtomicFileWriter& out);
 void SaveEmcyDefs(const std::string& path, const EmcyLists& lists);
 
 // Export: the CAN A list, then the CAN B list, in list order; eleven texts and

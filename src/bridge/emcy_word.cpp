@@ -70,24 +70,32 @@ void AppendWord(EmcyWords& words, WordTab tab, TClWEmcy word) {
     words[tab].push_back({number, std::move(word)});
 }
 
-BridgeLoad LoadEmcyWords(const std::string& path, EmcyWords& words) {
+BridgeLoad LoadEmcyWords(const std::string& path, EmcyWords& words, const ProgressHooks* progress) {
     using namespace emcyword;
     words.Clear();
-    return ReadEntries(path, [&](pugi::xml_node row) {
-        const std::optional<WordTab> tab =
-            TabOfFlag(ParseIntText(RequiredAttribute(row, kExtData)));
-        if (!tab)
-            return;
-        std::vector<std::string> v(kFieldCount);
-        v[0] = AttributeText(row, kIndex).value_or("");
-        v[1] = AttributeText(row, kSubindex).value_or("");
-        v[3] = AttributeText(row, kDevId).value_or("");
-        for (int k = 0; k < kBits; ++k)
-            for (int p = 0; p < 3; ++p)
-                v[static_cast<std::size_t>(4 + 3 * k + p)] =
-                    AttributeText(row, BitAttribute(k, kParts[p]).c_str()).value_or("");
-        AppendWord(words, *tab, WordFromValues(v));
-    });
+    return ReadEntries(
+        path,
+        [&](pugi::xml_node row) {
+            const std::optional<WordTab> tab =
+                TabOfFlag(ParseIntText(RequiredAttribute(row, kExtData)));
+            if (!tab)
+                return;
+            std::vector<std::string> v(kFieldCount);
+            v[0] = AttributeText(row, kIndex).value_or("");
+            v[1] = AttributeText(row, kSubindex).value_or("");
+            v[3] = AttributeText(row, kDevId).value_or("");
+            for (int k = 0; k < kBits; ++k)
+                for (int p = 0; p < 3; ++p)
+                    v[static_cast<std::size_t>(4 + 3 * k + p)] =
+                        AttributeText(row, BitAttribute(k, kParts[p]).c_str()).value_or("");
+            AppendWord(words, *tab, WordFromValues(v));
+        },
+        progress,
+        [&](std::size_t entries) {
+            // Either tab may take them all; what is not filled is never touched.
+            for (auto& tab : words.tabs)
+                tab.reserve(entries);
+        });
 }
 
 bool EmcyWordAccepted(const std::string& index, const std::string& subindex,
@@ -103,7 +111,9 @@ bool EmcyWordAccepted(const std::string& index, const std::string& subindex,
     return true;
 }
 
-std::string EmcyWordDocumentText(const EmcyWords& words) {
+namespace {
+
+std::string BuildEmcyWordDocumentText(const EmcyWords& words, const EntrySink& sink) {
     using namespace emcyword;
     // Every key is read before anything is built: a bad key writes nothing.
     std::array<std::vector<std::size_t>, 2> orders;
@@ -114,12 +124,11 @@ std::string EmcyWordDocumentText(const EmcyWords& words) {
                             ParseIntText(item.word.subindex)});
         orders[t] = SaveOrder(keys, kKeyCeiling, EqualKeys::LaterFirst);
     }
-    XmlDocument doc;
-    pugi::xml_node root = doc.ResetWithRoot(kSheetName);
+    EntryDocumentText doc(kSheetName, orders[0].size() + orders[1].size(), sink);
     for (std::size_t t = 0; t < 2; ++t) {
         for (std::size_t i : orders[t]) {
             const TClWEmcy& w = words.tabs[t][i].word;
-            pugi::xml_node row = root.append_child(kRow);
+            pugi::xml_node row = doc.Append(kRow);
             row.append_attribute(kIndex).set_value(w.index_addrm.c_str());
             row.append_attribute(kSubindex).set_value(w.subindex.c_str());
             row.append_attribute(kExtData).set_value(t == 0 ? "0" : "1");
@@ -137,11 +146,23 @@ std::string EmcyWordDocumentText(const EmcyWords& words) {
             }
         }
     }
-    return doc.Text();
+    return doc.Finish();
+}
+
+} // namespace
+
+std::string EmcyWordDocumentText(const EmcyWords& words) {
+    return BuildEmcyWordDocumentText(words, {});
+}
+
+void WriteEmcyWordDocument(const EmcyWords& words, AtomicFileWriter& out) {
+    BuildEmcyWordDocumentText(words, [&out](std::string_view text) { out.Write(text); });
 }
 
 void SaveEmcyWords(const std::string& path, const EmcyWords& words) {
-    WriteFileAtomic(path, EmcyWordDocumentText(words));
+    AtomicFileWriter out(path);
+    WriteEmcyWordDocument(words, out);
+    out.Commit();
 }
 
 std::vector<CsvLine> EmcyWordCsvLines(const EmcyWords& words) {

@@ -13,6 +13,8 @@
 
 namespace gw {
 
+class AtomicFileWriter;
+
 namespace emcyword {
 inline constexpr const char* kSheetName = "emcyword"; // root, sheet and CSV base name
 inline constexpr const char* kRow = "row";
@@ -81,7 +83,8 @@ int NextWordNumber(const std::vector<WordItem>& tab);
 void AppendWord(EmcyWords& words, WordTab tab, TClWEmcy word);
 
 // Clears `words` and reads the document at `path` into them.
-BridgeLoad LoadEmcyWords(const std::string& path, EmcyWords& words);
+BridgeLoad LoadEmcyWords(const std::string& path, EmcyWords& words,
+                         const ProgressHooks* progress = nullptr);
 
 // The word check of New and Modify: all three texts given, and no other word
 // of the tab with the same three texts. `self` is the position of the word
@@ -93,6 +96,9 @@ bool EmcyWordAccepted(const std::string& index, const std::string& subindex,
 // integers, a later word first among equal keys. Throws ConversionError for a
 // key that is not an integer.
 std::string EmcyWordDocumentText(const EmcyWords& words);
+// The same text written into `out`, a batch of entries at a time; throws as
+// the text would, before or while writing.
+void WriteEmcyWordDocument(const EmcyWords& words, AtomicFileWriter& out);
 void SaveEmcyWords(const std::string& path, const EmcyWords& words);
 
 // Export: per word index_addrm, subindex, devid, the tab flag, then the bits

@@ -34,20 +34,24 @@ bool FlagSet(const EntryTable& table, int row) {
 
 } // namespace
 
-BridgeLoad LoadPdoTranslation(const std::string& path, PdoTranslationTables& tables) {
+BridgeLoad LoadPdoTranslation(const std::string& path, PdoTranslationTables& tables,
+                              const ProgressHooks* progress) {
     tables.a.ClearEntries();
     tables.b.ClearEntries();
     RowFiller fillA(tables.a);
     RowFiller fillB(tables.b);
-    BridgeLoad result = ReadEntries(path, [&](pugi::xml_node n) {
-        const std::int32_t code = ParseIntText(RequiredAttribute(n, kEnBypass));
-        std::string texts[4];
-        for (int i = 0; i < 4; ++i)
-            texts[i] = RequiredAttribute(n, kTextAttributes[i]);
-        const bool tableA = (code & 0x02) != 0;
-        if (const int row = (tableA ? fillA : fillB).Next())
-            FillRow(tableA ? tables.a : tables.b, row, texts, (code & 0x01) != 0);
-    });
+    BridgeLoad result = ReadEntries(
+        path,
+        [&](pugi::xml_node n) {
+            const std::int32_t code = ParseIntText(RequiredAttribute(n, kEnBypass));
+            std::string texts[4];
+            for (int i = 0; i < 4; ++i)
+                texts[i] = RequiredAttribute(n, kTextAttributes[i]);
+            const bool tableA = (code & 0x02) != 0;
+            if (const int row = (tableA ? fillA : fillB).Next())
+                FillRow(tableA ? tables.a : tables.b, row, texts, (code & 0x01) != 0);
+        },
+        progress);
     result.leftOut = fillA.LeftOut() + fillB.LeftOut();
     return result;
 }
@@ -84,14 +88,13 @@ std::string PdoTranslationDocumentText(const PdoTranslationTables& tables) {
     // Both orders first: a bad cobid in table B must not leave half a document.
     const std::vector<int> rowsA = PdoRowsToSave(tables.a);
     const std::vector<int> rowsB = PdoRowsToSave(tables.b);
-    XmlDocument doc;
-    pugi::xml_node root = doc.ResetWithRoot(kRoot);
+    EntryDocumentText doc(kRoot);
     for (const bool tableB : {false, true}) {
         const EntryTable& table = tableB ? tables.b : tables.a;
         for (const int row : tableB ? rowsB : rowsA) {
             const bool flag = FlagSet(table, row);
             const char* code = tableB ? (flag ? "1" : "0") : (flag ? "3" : "2");
-            pugi::xml_node n = root.append_child(kRow);
+            pugi::xml_node n = doc.Append(kRow);
             n.append_attribute(kCobId).set_value(table.Cell(1, row).c_str());
             n.append_attribute(kIdDevOrig).set_value(table.Cell(2, row).c_str());
             n.append_attribute(kEnBypass).set_value(code);
@@ -99,7 +102,7 @@ std::string PdoTranslationDocumentText(const PdoTranslationTables& tables) {
             n.append_attribute(kNTpdo).set_value(table.Cell(5, row).c_str());
         }
     }
-    return doc.Text();
+    return doc.Finish();
 }
 
 void SavePdoTranslation(const std::string& path, const PdoTranslationTables& tables) {

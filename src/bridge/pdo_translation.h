@@ -40,7 +40,8 @@ struct PdoTranslationTables {
 
 // Empties both tables, then fills them from the document: "en_bypass" bit 1
 // set is table A, clear table B; bit 0 the flag. fileFound false: no file.
-BridgeLoad LoadPdoTranslation(const std::string& path, PdoTranslationTables& tables);
+BridgeLoad LoadPdoTranslation(const std::string& path, PdoTranslationTables& tables,
+                              const ProgressHooks* progress = nullptr);
 
 // The rows a save keeps, in the order it writes them: the rows before the
 // first empty cobid, by cobid (equal cobids from the last such row to the

@@ -46,42 +46,45 @@ std::int32_t CodeOf(const EntryTable& table, int row, bool tableB) {
 
 } // namespace
 
-BridgeLoad LoadSdoAccess(const std::string& path, SdoAccessTables& tables) {
+BridgeLoad LoadSdoAccess(const std::string& path, SdoAccessTables& tables,
+                         const ProgressHooks* progress) {
     tables.a.ClearEntries();
     tables.b.ClearEntries();
     RowFiller fillA(tables.a);
     RowFiller fillB(tables.b);
-    BridgeLoad result = ReadEntries(path, [&](pugi::xml_node n) {
-        const std::int32_t code = ParseIntText(RequiredAttribute(n, kConf));
-        std::vector<std::string> texts;
-        for (const char* name : kTextAttributes)
-            texts.push_back(std::string_view(name) == kMnemonico
-                                ? AttributeText(n, name).value_or("")
-                                : RequiredAttribute(n, name));
-        RowFiller& filler = (code & kTableBit) ? fillB : fillA;
-        if (const int row = filler.Next())
-            FillRow(TableOf(tables, code), row, code, texts);
-    });
+    BridgeLoad result = ReadEntries(
+        path,
+        [&](pugi::xml_node n) {
+            const std::int32_t code = ParseIntText(RequiredAttribute(n, kConf));
+            std::vector<std::string> texts;
+            for (const char* name : kTextAttributes)
+                texts.push_back(std::string_view(name) == kMnemonico
+                                    ? AttributeText(n, name).value_or("")
+                                    : RequiredAttribute(n, name));
+            RowFiller& filler = (code & kTableBit) ? fillB : fillA;
+            if (const int row = filler.Next())
+                FillRow(TableOf(tables, code), row, code, texts);
+        },
+        progress);
     result.leftOut = fillA.LeftOut() + fillB.LeftOut();
     return result;
 }
 
 std::string SdoAccessDocumentText(const SdoAccessTables& tables) {
-    XmlDocument doc;
-    pugi::xml_node root = doc.ResetWithRoot(kRoot);
+    EntryDocumentText doc(kRoot);
     for (const bool tableB : {false, true}) {
         const EntryTable& table = tableB ? tables.b : tables.a;
         for (int row = 1; row <= table.EntryRows(); ++row) {
             if (!EntryFilled(table, row))
                 continue;
-            pugi::xml_node n = root.append_child(kRow);
+            pugi::xml_node n = doc.Append(kRow);
             n.append_attribute(kConf).set_value(std::to_string(CodeOf(table, row, tableB)).c_str());
             int column = kRwColumn + 1;
             for (const char* name : kTextAttributes)
                 n.append_attribute(name).set_value(table.Cell(column++, row).c_str());
         }
     }
-    return doc.Text();
+    return doc.Finish();
 }
 
 void SaveSdoAccess(const std::string& path, const SdoAccessTables& tables) {

@@ -40,7 +40,8 @@ struct SdoAccessTables {
 
 // Empties both tables, then fills them from the document at `path` in
 // document order ("conf" bit 0 picks the table). No file: empty tables.
-BridgeLoad LoadSdoAccess(const std::string& path, SdoAccessTables& tables);
+BridgeLoad LoadSdoAccess(const std::string& path, SdoAccessTables& tables,
+                         const ProgressHooks* progress = nullptr);
 
 // Root "sdo", one "row" per filled entry (any cell with text, an RW of "0"
 // alone does not count), table A then table B; "conf" is 16

@@ -3,34 +3,43 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <stdexcept>
 
 namespace gw {
 
 SheetCells::SheetCells(int rows, int columns)
     : rows_(rows), columns_(columns),
-      cells_(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns)) {}
+      spans_(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns)) {}
 
-void SheetCells::Set(int row, int column, SheetCell text) {
+void SheetCells::Set(int row, int column, const SheetCell& text) {
     if (row < 0 || column < 0)
         return;
     if (column >= columns_) {
         // Wider: every row gets the new columns.
         const int wider = column + 1;
-        std::vector<SheetCell> grown(static_cast<std::size_t>(rows_) *
-                                     static_cast<std::size_t>(wider));
+        std::vector<Span> grown(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(wider));
         for (int r = 0; r < rows_; ++r)
             for (int c = 0; c < columns_; ++c)
-                grown[static_cast<std::size_t>(r * wider + c)] =
-                    std::move(cells_[static_cast<std::size_t>(r * columns_ + c)]);
-        cells_ = std::move(grown);
+                grown[static_cast<std::size_t>(r) * static_cast<std::size_t>(wider) +
+                      static_cast<std::size_t>(c)] = spans_[Index(r, c)];
+        spans_ = std::move(grown);
         columns_ = wider;
     }
     if (row >= rows_) {
         rows_ = row + 1;
-        cells_.resize(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(columns_));
+        spans_.resize(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(columns_));
     }
-    cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
-           static_cast<std::size_t>(column)] = std::move(text);
+    Span& span = spans_[Index(row, column)];
+    if (!text) {
+        span = Span{};
+        return;
+    }
+    // A text set again takes new room; the old stays unused.
+    if (texts_.size() + text->size() >= kEmpty)
+        throw std::length_error("the sheet holds more text than can be read");
+    span.offset = static_cast<std::uint32_t>(texts_.size());
+    span.size = static_cast<std::uint32_t>(text->size());
+    texts_ += *text;
 }
 
 std::string ListedSheetName(std::string_view sheetName) {

@@ -1,6 +1,7 @@
 #pragma once
 // One sheet of a workbook as text cells, and the rules every workbook reader
 // shares: how a sheet is found by name and how a number becomes text.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,7 +13,9 @@ namespace gw {
 using SheetCell = std::optional<std::string>;
 
 // Row 0 is the sheet's first row (the column names); every row has
-// Columns() cells, the width of the sheet's used range.
+// Columns() cells, the width of the sheet's used range. The texts are kept
+// one after the other in one buffer, a cell being where its text lies: a big
+// sheet holds millions of cells, most of a few characters.
 class SheetCells {
 public:
     SheetCells() = default;
@@ -20,17 +23,35 @@ public:
 
     int Rows() const { return rows_; }
     int Columns() const { return columns_; }
-    const SheetCell& At(int row, int column) const {
-        return cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
-                      static_cast<std::size_t>(column)];
+    // The cell's text, valid until the next Set; nullopt for an empty cell.
+    std::optional<std::string_view> Text(int row, int column) const {
+        const Span& s = spans_[Index(row, column)];
+        if (s.size == kEmpty)
+            return std::nullopt;
+        return std::string_view(texts_.data() + s.offset, s.size);
+    }
+    SheetCell At(int row, int column) const {
+        const auto text = Text(row, column);
+        return text ? SheetCell(std::string(*text)) : std::nullopt;
     }
     // Grows the sheet so that (row, column) exists, and sets that cell.
-    void Set(int row, int column, SheetCell text);
+    void Set(int row, int column, const SheetCell& text);
 
 private:
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
+    struct Span {
+        std::uint32_t offset = 0;
+        std::uint32_t size = kEmpty;
+    };
+    std::size_t Index(int row, int column) const {
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
+               static_cast<std::size_t>(column);
+    }
+
     int rows_ = 0;
     int columns_ = 0;
-    std::vector<SheetCell> cells_; // row-major
+    std::vector<Span> spans_; // row-major
+    std::string texts_;
 };
 
 // Sheets are listed as their name followed by "$" and compared in lower case

@@ -2,6 +2,7 @@
 
 #include "bridge/workbook.h"
 
+#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -41,10 +42,11 @@ std::string ImportReport::Message() const {
     return text;
 }
 
-ImportReport ImportSheet(const std::string& path, const SheetImporter& importer) {
-    const WorkbookSheet workbook = ReadWorkbookSheet(path, importer.sheetName);
+ImportReport ImportSheet(const std::string& path, const SheetImporter& importer,
+                         const ProgressHooks* progress) {
+    const WorkbookSheet workbook = ReadWorkbookSheet(path, importer.sheetName, progress);
     if (workbook.cells)
-        return ImportRecords(*workbook.cells, importer);
+        return ImportRecords(*workbook.cells, importer, progress);
     ImportReport report;
     report.sheetName = importer.sheetName;
     if (importer.clear)
@@ -52,7 +54,9 @@ ImportReport ImportSheet(const std::string& path, const SheetImporter& importer)
     return report;
 }
 
-ImportReport ImportRecords(const SheetCells& cells, const SheetImporter& importer) {
+ImportReport ImportRecords(const SheetCells& cells, const SheetImporter& importer,
+                           const ProgressHooks* progress) {
+    ProgressTicker ticker(progress, static_cast<std::uint64_t>(std::max(0, cells.Rows() - 1)));
     ImportReport report;
     report.sheetName = importer.sheetName;
     if (importer.clear)
@@ -64,16 +68,17 @@ ImportReport ImportRecords(const SheetCells& cells, const SheetImporter& importe
     SheetRecord record(static_cast<std::size_t>(importer.fieldCount));
     for (int r = 1; r < cells.Rows(); ++r) {
         const int number = r;
+        ticker.At(static_cast<std::uint64_t>(r - 1)); // outside the record's own errors
         try {
             if (cells.Columns() < importer.fieldCount)
                 throw std::runtime_error("the sheet has " + std::to_string(cells.Columns()) +
                                          " columns, " + std::to_string(importer.fieldCount) +
                                          " are needed");
             for (int f = 0; f < importer.fieldCount; ++f) {
-                const SheetCell& cell = cells.At(r, f);
+                const std::optional<std::string_view> cell = cells.Text(r, f);
                 std::string& field = record[static_cast<std::size_t>(f)];
                 if (cell)
-                    field = *cell;
+                    field.assign(*cell);
                 else
                     field.clear();
             }

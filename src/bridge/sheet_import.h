@@ -3,6 +3,7 @@
 // into the editor's tables. The editor supplies its sheet name, its clearing
 // step and a record handler; the sheet's first row is the column names.
 #include "bridge/sheet_cells.h"
+#include "common/progress.h"
 
 #include <functional>
 #include <optional>
@@ -62,12 +63,17 @@ struct ImportReport {
 // Reads the workbook at `path`, then clears and fills through `importer`.
 // A workbook that cannot be read throws WorkbookError before anything is
 // cleared. A missing sheet leaves what the clearing step left. An error in a
-// record ends the import there; what was placed before stays.
-ImportReport ImportSheet(const std::string& path, const SheetImporter& importer);
+// record ends the import there; what was placed before stays. With
+// `progress`, the reading and the placing report, and a cancel ends either
+// with WorkCancelled: what was placed by then stays, so an importer of the
+// window's state works on a copy.
+ImportReport ImportSheet(const std::string& path, const SheetImporter& importer,
+                         const ProgressHooks* progress = nullptr);
 
 // The same over cells already read: row 0 is the column names. The clearing
 // step runs first.
-ImportReport ImportRecords(const SheetCells& cells, const SheetImporter& importer);
+ImportReport ImportRecords(const SheetCells& cells, const SheetImporter& importer,
+                           const ProgressHooks* progress = nullptr);
 
 // The message of a stopped import.
 std::string ImportStopMessage(const std::string& sheetName, const ImportStop& stop);

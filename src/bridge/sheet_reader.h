@@ -5,6 +5,7 @@
 // built together, so plain C++ types cross the boundary; no exception does.
 #include "bridge/sheet_cells.h"
 #include "bridge/workbook.h"
+#include "common/progress.h"
 
 #include <string>
 #include <vector>
@@ -15,11 +16,15 @@ struct SheetReadRequest {
     std::string path;
     WorkbookFormat format = WorkbookFormat::Xls;
     std::string sheetName;
+    // Optional: told the rows of the wanted sheet read so far (of its row
+    // count where the format gives it); a cancel ends the reading.
+    const ProgressHooks* progress = nullptr;
 };
 
 struct SheetReadReply {
     bool ok = false;
-    std::string error; // the reader's reason when !ok
+    bool cancelled = false; // the user ended the reading (not ok, no error)
+    std::string error;      // the reader's reason when !ok
     std::vector<std::string> sheetNames;
     bool found = false;
     SheetCells cells;

@@ -93,8 +93,8 @@ private:
 // One sheet; only the wanted sheet keeps its cells, the others are read past.
 class Sheet : public ss::iface::import_sheet {
 public:
-    Sheet(const SharedStrings& strings, SheetCells* cells)
-        : strings_(strings), cells_(cells), formulas_(cells) {}
+    Sheet(const SharedStrings& strings, SheetCells* cells, ProgressTicker* ticker = nullptr)
+        : strings_(strings), cells_(cells), formulas_(cells), ticker_(ticker) {}
 
     ss::iface::import_formula* get_formula() override { return &formulas_; }
 
@@ -105,6 +105,7 @@ public:
     void set_string(ss::row_t row, ss::col_t col, ss::string_id_t id) override {
         if (cells_)
             pending_.push_back({row, col, id});
+        Tick(row);
     }
     void set_value(ss::row_t row, ss::col_t col, double value) override {
         Keep(row, col, NumberCellText(value));
@@ -152,11 +153,17 @@ private:
     void Keep(ss::row_t row, ss::col_t col, std::string text) {
         if (cells_)
             cells_->Set(row, col, std::move(text));
+        Tick(row);
+    }
+    void Tick(ss::row_t row) {
+        if (ticker_)
+            ticker_->At(static_cast<std::uint64_t>(row));
     }
 
     const SharedStrings& strings_;
     SheetCells* cells_;
     FormulaResults formulas_;
+    ProgressTicker* ticker_;
 };
 
 // Cell addresses in A1 notation ("B3", "$B$3", "A1:H8"), all on the sheet
@@ -200,7 +207,8 @@ public:
 
 class Receiver : public ss::iface::import_factory {
 public:
-    Receiver(const std::string& wanted, SheetReadReply& reply) : wanted_(wanted), reply_(reply) {}
+    Receiver(const std::string& wanted, SheetReadReply& reply, ProgressTicker* ticker)
+        : wanted_(wanted), reply_(reply), ticker_(ticker) {}
 
     ss::iface::import_shared_strings* get_shared_strings() override { return &strings_; }
     ss::iface::import_reference_resolver*
@@ -215,7 +223,7 @@ public:
             reply_.found = true;
             cells = &reply_.cells;
         }
-        sheets_.push_back(std::make_unique<Sheet>(strings_, cells));
+        sheets_.push_back(std::make_unique<Sheet>(strings_, cells, cells ? ticker_ : nullptr));
         return sheets_.back().get();
     }
     ss::iface::import_sheet* get_sheet(std::string_view name) override {
@@ -237,6 +245,7 @@ public:
 private:
     std::string wanted_;
     SheetReadReply& reply_;
+    ProgressTicker* ticker_;
     SharedStrings strings_;
     A1Resolver resolver_;
     std::vector<std::unique_ptr<Sheet>> sheets_;
@@ -514,8 +523,10 @@ std::optional<std::string> MendedPackage(const std::string& path) {
 extern "C" __attribute__((visibility("default"))) void
 gw_read_sheet(const gw::SheetReadRequest& request, gw::SheetReadReply& reply) {
     reply = gw::SheetReadReply{};
+    // The rows of the wanted sheet, as they come; the total is not known.
+    gw::ProgressTicker ticker(request.progress, 0, 1024);
     try {
-        gw::Receiver receiver(request.sheetName, reply);
+        gw::Receiver receiver(request.sheetName, reply, ticker.Active() ? &ticker : nullptr);
         if (request.format == gw::WorkbookFormat::Xls) {
             gw::ReadXlsSheet(request, reply);
         } else if (request.format == gw::WorkbookFormat::Ods) {
@@ -531,6 +542,9 @@ gw_read_sheet(const gw::SheetReadRequest& request, gw::SheetReadReply& reply) {
                 filter.read_file(request.path);
         }
         reply.ok = true;
+    } catch (const gw::WorkCancelled&) {
+        reply.ok = false;
+        reply.cancelled = true;
     } catch (const std::exception& e) {
         reply.ok = false;
         reply.error = e.what();
@@ -538,4 +552,8 @@ gw_read_sheet(const gw::SheetReadRequest& request, gw::SheetReadReply& reply) {
         reply.ok = false;
         reply.error = "unknown error";
     }
+    // A library may have wrapped the cancel in an error of its own.
+    if (!reply.ok && request.progress && request.progress->cancelled &&
+        request.progress->cancelled())
+        reply.cancelled = true;
 }

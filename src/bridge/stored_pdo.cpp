@@ -48,11 +48,14 @@ void DropEntries(StoredPdos& model) {
             pdo.entries.clear();
 }
 
-BridgeLoad LoadPdoLists(const std::string& path, StoredPdos& model) {
-    return ReadEntries(path, [&](pugi::xml_node row) {
-        const int code = ParseIntText(RequiredAttribute(row, rpdodef::kEnBypass));
-        AddPdo(model, SideOfTranslationCode(code), RequiredAttribute(row, rpdodef::kCobId));
-    });
+BridgeLoad LoadPdoLists(const std::string& path, StoredPdos& model, const ProgressHooks* progress) {
+    return ReadEntries(
+        path,
+        [&](pugi::xml_node row) {
+            const int code = ParseIntText(RequiredAttribute(row, rpdodef::kEnBypass));
+            AddPdo(model, SideOfTranslationCode(code), RequiredAttribute(row, rpdodef::kCobId));
+        },
+        progress);
 }
 
 namespace {
@@ -61,11 +64,12 @@ constexpr int kIndexAColumn = 2;
 constexpr int kSubindexAColumn = 3;
 } // namespace
 
-BridgeLoad LoadSdoAccessEntries(const std::string& path, StoredPdos& model) {
+BridgeLoad LoadSdoAccessEntries(const std::string& path, StoredPdos& model,
+                                const ProgressHooks* progress) {
     // The table A of the SDO access editor is side A's; only the requesting
     // bus's index and subindex take part in the check.
     SdoAccessTables tables;
-    const BridgeLoad load = LoadSdoAccess(path, tables);
+    const BridgeLoad load = LoadSdoAccess(path, tables, progress);
     for (PdoSide side : {PdoSide::A, PdoSide::B}) {
         const EntryTable& table = side == PdoSide::A ? tables.a : tables.b;
         for (int row = 1; row <= table.EntryRows() && table.RowFilled(row); ++row)
@@ -75,27 +79,31 @@ BridgeLoad LoadSdoAccessEntries(const std::string& path, StoredPdos& model) {
     return load;
 }
 
-StoredPdoLoad LoadStoredPdos(const StoredPdoPaths& paths, StoredPdos& model) {
+StoredPdoLoad LoadStoredPdos(const StoredPdoPaths& paths, StoredPdos& model,
+                             const ProgressHooks* progress) {
     model = StoredPdos{};
     StoredPdoLoad load;
-    load.sdoAccess = LoadSdoAccessEntries(paths.sdoAccess, model);
-    load.pdos = LoadPdoLists(paths.rpdoDef, model);
-    load.entries = LoadStoredEntries(paths.sdoPdo, model, &load.dropped);
+    load.sdoAccess = LoadSdoAccessEntries(paths.sdoAccess, model, progress);
+    load.pdos = LoadPdoLists(paths.rpdoDef, model, progress);
+    load.entries = LoadStoredEntries(paths.sdoPdo, model, &load.dropped, progress);
     return load;
 }
 
-BridgeLoad LoadStoredEntries(const std::string& path, StoredPdos& model,
-                             std::vector<int>* dropped) {
+BridgeLoad LoadStoredEntries(const std::string& path, StoredPdos& model, std::vector<int>* dropped,
+                             const ProgressHooks* progress) {
     using namespace sdopdo;
     int number = 0;
-    return ReadEntries(path, [&](pugi::xml_node row) {
-        ++number;
-        TClSdo entry{RequiredAttribute(row, kIndex), RequiredAttribute(row, kSubindex), {}};
-        const int nrpdo = ParseIntText(RequiredAttribute(row, kNrpdo));
-        entry.poscomp = RequiredAttribute(row, kPoscomp);
-        if (!AttachEntry(model, nrpdo, std::move(entry)) && dropped)
-            dropped->push_back(number);
-    });
+    return ReadEntries(
+        path,
+        [&](pugi::xml_node row) {
+            ++number;
+            TClSdo entry{RequiredAttribute(row, kIndex), RequiredAttribute(row, kSubindex), {}};
+            const int nrpdo = ParseIntText(RequiredAttribute(row, kNrpdo));
+            entry.poscomp = RequiredAttribute(row, kPoscomp);
+            if (!AttachEntry(model, nrpdo, std::move(entry)) && dropped)
+                dropped->push_back(number);
+        },
+        progress);
 }
 
 const char* SdoCheckMessage(SdoCheck result) {
@@ -213,7 +221,9 @@ std::vector<SideEntry> EntriesOf(const StoredPdoSide& side) {
 
 } // namespace
 
-std::string StoredPdoDocumentText(const StoredPdos& model) {
+namespace {
+
+std::string BuildStoredPdoDocumentText(const StoredPdos& model, const EntrySink& sink) {
     using namespace sdopdo;
     CheckPdoNumbers(model);
     // Every key is read before anything is built: a bad text writes nothing.
@@ -226,13 +236,12 @@ std::string StoredPdoDocumentText(const StoredPdos& model) {
             keys.push_back({ParseIntText(e.entry->index), ParseIntText(e.entry->subindex)});
         orders[s] = SaveOrder(keys, kIndexCeiling, EqualKeys::ListOrder);
     }
-    XmlDocument doc;
-    pugi::xml_node root = doc.ResetWithRoot(kSheetName);
+    EntryDocumentText doc(kSheetName, orders[0].size() + orders[1].size(), sink);
     for (std::size_t s = 0; s < 2; ++s) {
         const PdoSide side = static_cast<PdoSide>(s);
         for (std::size_t i : orders[s]) {
             const SideEntry& e = entries[s][i];
-            pugi::xml_node row = root.append_child(kRow);
+            pugi::xml_node row = doc.Append(kRow);
             row.append_attribute(kIndex).set_value(e.entry->index.c_str());
             row.append_attribute(kSubindex).set_value(e.entry->subindex.c_str());
             row.append_attribute(kNrpdo).set_value(std::to_string(NrPdo(side, e.number)).c_str());
@@ -243,11 +252,23 @@ std::string StoredPdoDocumentText(const StoredPdos& model) {
             row.append_attribute(kPoscomp).set_value(e.entry->poscomp.c_str());
         }
     }
-    return doc.Text();
+    return doc.Finish();
+}
+
+} // namespace
+
+std::string StoredPdoDocumentText(const StoredPdos& model) {
+    return BuildStoredPdoDocumentText(model, {});
+}
+
+void WriteStoredPdoDocument(const StoredPdos& model, AtomicFileWriter& out) {
+    BuildStoredPdoDocumentText(model, [&out](std::string_view text) { out.Write(text); });
 }
 
 void SaveStoredPdos(const std::string& path, const StoredPdos& model) {
-    WriteFileAtomic(path, StoredPdoDocumentText(model));
+    AtomicFileWriter out(path);
+    WriteStoredPdoDocument(model, out);
+    out.Commit();
 }
 
 std::vector<CsvLine> StoredPdoCsvLines(const StoredPdos& model) {

@@ -15,6 +15,8 @@
 
 namespace gw {
 
+class AtomicFileWriter;
+
 namespace sdopdo {
 inline constexpr const char* kSheetName = "sdopdo"; // root, sheet and CSV base name
 inline constexpr const char* kRow = "row";
@@ -89,16 +91,19 @@ void DropEntries(StoredPdos& model);
 
 // Reads the PDOs of both sides from the PDO translation document at `path`,
 // all of them in document order (not only the rows its editor shows).
-BridgeLoad LoadPdoLists(const std::string& path, StoredPdos& model);
+BridgeLoad LoadPdoLists(const std::string& path, StoredPdos& model,
+                        const ProgressHooks* progress = nullptr);
 
 // Reads the SDO access entries of both sides (index and subindex of the
 // requesting bus) from the SDO access document at `path`.
-BridgeLoad LoadSdoAccessEntries(const std::string& path, StoredPdos& model);
+BridgeLoad LoadSdoAccessEntries(const std::string& path, StoredPdos& model,
+                                const ProgressHooks* progress = nullptr);
 
 // Reads the stored entries of the document at `path` into the PDOs already in
 // `model`. `dropped`, if given, receives the rows whose PDO does not exist.
 BridgeLoad LoadStoredEntries(const std::string& path, StoredPdos& model,
-                             std::vector<int>* dropped = nullptr);
+                             std::vector<int>* dropped = nullptr,
+                             const ProgressHooks* progress = nullptr);
 
 // What the editor reads when it is shown, each with its outcome.
 struct StoredPdoLoad {
@@ -113,7 +118,8 @@ struct StoredPdoPaths {
     std::string sdoPdo;
 };
 // Empties `model`, then reads the three documents into it.
-StoredPdoLoad LoadStoredPdos(const StoredPdoPaths& paths, StoredPdos& model);
+StoredPdoLoad LoadStoredPdos(const StoredPdoPaths& paths, StoredPdos& model,
+                             const ProgressHooks* progress = nullptr);
 
 enum class SdoCheck { Accept, SdoExists, EntryExists };
 // The message of a refusal.
@@ -155,6 +161,9 @@ void CheckPdoNumbers(const StoredPdos& model);
 // index, then subindex, as integers, equal ones in list order. Throws
 // ConversionError for a text that is not an integer.
 std::string StoredPdoDocumentText(const StoredPdos& model);
+// The same text written into `out`, a batch of entries at a time; throws as
+// the text would, before or while writing.
+void WriteStoredPdoDocument(const StoredPdos& model, AtomicFileWriter& out);
 void SaveStoredPdos(const std::string& path, const StoredPdos& model);
 
 // Export: per PDO of side A in list order and each of its entries, index,

@@ -78,14 +78,17 @@ std::optional<WorkbookFormat> DetectWorkbookFormat(const std::string& path) {
     return WorkbookFormat::Xlsx;
 }
 
-WorkbookSheet ReadWorkbookSheet(const std::string& path, std::string_view sheetName) {
+WorkbookSheet ReadWorkbookSheet(const std::string& path, std::string_view sheetName,
+                                const ProgressHooks* progress) {
     const std::optional<WorkbookFormat> format = DetectWorkbookFormat(path);
     if (!format)
         throw WorkbookError(Quoted(path) + " is not a workbook (.xls, .xlsx or .ods)");
     const SheetReaderEntryPoint read = SheetReader(path);
-    const SheetReadRequest request{path, *format, std::string(sheetName)};
+    const SheetReadRequest request{path, *format, std::string(sheetName), progress};
     SheetReadReply reply;
     read(request, reply);
+    if (reply.cancelled)
+        throw WorkCancelled();
     if (!reply.ok)
         Refuse(path, reply.error);
     WorkbookSheet result;

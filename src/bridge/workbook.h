@@ -5,6 +5,7 @@
 // command line).
 #include "bridge/sheet_cells.h"
 #include "common/errors.h"
+#include "common/progress.h"
 
 #include <optional>
 #include <string>
@@ -32,8 +33,10 @@ struct WorkbookSheet {
 
 // Lists the sheets and reads the first whose name matches `sheetName` in any
 // letter case. Throws WorkbookError naming the file when it is not a workbook
-// or cannot be read.
-WorkbookSheet ReadWorkbookSheet(const std::string& path, std::string_view sheetName);
+// or cannot be read. With `progress`, the rows read are reported and a cancel
+// ends the reading with WorkCancelled.
+WorkbookSheet ReadWorkbookSheet(const std::string& path, std::string_view sheetName,
+                                const ProgressHooks* progress = nullptr);
 
 // The file name of the reader module, looked for beside the executable and in
 // ../lib/sw40931.

@@ -84,7 +84,9 @@ void ReadXlsSheet(const SheetReadRequest& request, SheetReadReply& reply) {
     unsigned short columns = 0;
     Check(freexl_worksheet_dimensions(handle.h, &rows, &columns));
     SheetCells cells(static_cast<int>(rows), columns);
+    ProgressTicker ticker(request.progress, rows);
     for (unsigned int r = 0; r < rows; ++r) {
+        ticker.At(r);
         for (unsigned short c = 0; c < columns; ++c) {
             FreeXL_CellValue v;
             Check(freexl_get_cell_value(handle.h, r, c, &v));

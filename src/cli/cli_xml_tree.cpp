@@ -9,7 +9,7 @@
 namespace gw::cli {
 
 int PrintXmlTreeOfFile(const std::string& file, std::ostream& out, std::ostream& err) {
-    TXMLNode document;
+    TXMLDocument document;
     try {
         document = ReadXmlFile(file);
     } catch (const std::exception& e) {

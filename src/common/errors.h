@@ -61,6 +61,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The user stopped long work (the Cancel of its progress dialog). Whatever the
+// work was to change is left as it was; there is nothing to tell.
+class WorkCancelled : public std::runtime_error {
+public:
+    WorkCancelled() : std::runtime_error("Cancelled") {}
+};
+
 // A serial port operation that failed; ErrorCode is the system's error number
 // or -1, and what() carries it behind the message.
 class ECommError : public std::runtime_error {

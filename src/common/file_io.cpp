@@ -3,6 +3,7 @@
 #include "common/errors.h"
 #include "common/replacement_temp.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -181,41 +182,50 @@ struct RawBuffer {
 // document must not be copied several times): one byte more than the file, so
 // the read that finds its end needs no room. A file that grows while it is
 // read, or one that is no regular file, is read to its end.
-template <class Buffer> void ReadFileInto(const std::string& path, Buffer buffer) {
+template <class Buffer>
+void ReadFileInto(const std::string& path, Buffer buffer, const ReadProgress* progress) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         ThrowReadError(path, errno);
+    // The progress may end the reading with an exception of its own.
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
     struct stat st {};
     int err = 0;
     if (::fstat(fd, &st) != 0)
         err = errno;
     else if (S_ISDIR(st.st_mode))
         err = EISDIR;
-    if (err != 0) {
-        ::close(fd);
+    if (err != 0)
         ThrowReadError(path, err);
-    }
+    const auto expected = static_cast<std::uint64_t>(st.st_size);
+    // With progress to tell, a big file is read in pieces.
+    constexpr std::size_t kPiece = std::size_t(4) << 20;
     std::size_t size = 0;
     std::size_t room = static_cast<std::size_t>(st.st_size) + 1;
     buffer.Resize(room);
     for (;;) {
+        // Only a file that grew while it was read needs more room.
         if (size == room) {
             room *= 2;
             buffer.Resize(room);
         }
-        const ssize_t n = ::read(fd, buffer.Data() + size, room - size);
+        std::size_t want = room - size;
+        if (progress)
+            want = std::min(want, kPiece);
+        const ssize_t n = ::read(fd, buffer.Data() + size, want);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0) {
-            const int readErr = errno;
-            ::close(fd);
-            ThrowReadError(path, readErr);
-        }
+        if (n < 0)
+            ThrowReadError(path, errno);
         if (n == 0)
             break;
         size += static_cast<std::size_t>(n);
+        if (progress && *progress)
+            (*progress)(size, std::max<std::uint64_t>(expected, size));
     }
-    ::close(fd);
     buffer.Resize(size);
 }
 
@@ -223,13 +233,19 @@ template <class Buffer> void ReadFileInto(const std::string& path, Buffer buffer
 
 std::string ReadWholeFile(const std::string& path) {
     std::string text;
-    ReadFileInto(path, StringBuffer{text});
+    ReadFileInto(path, StringBuffer{text}, nullptr);
+    return text;
+}
+
+std::string ReadWholeFile(const std::string& path, const ReadProgress& progress) {
+    std::string text;
+    ReadFileInto(path, StringBuffer{text}, &progress);
     return text;
 }
 
 FileBytes ReadFileBytes(const std::string& path) {
     FileBytes bytes;
-    ReadFileInto(path, RawBuffer{bytes});
+    ReadFileInto(path, RawBuffer{bytes}, nullptr);
     return bytes;
 }
 

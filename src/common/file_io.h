@@ -1,6 +1,8 @@
 #pragma once
 // File and folder operations shared by every document and output.
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -58,6 +60,10 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes,
 
 // Reads a whole file; throws FileError naming the file and the reason.
 std::string ReadWholeFile(const std::string& path);
+// The same, telling after each piece read the bytes read so far and the
+// file's size; an exception from `progress` ends the reading.
+using ReadProgress = std::function<void(std::uint64_t done, std::uint64_t total)>;
+std::string ReadWholeFile(const std::string& path, const ReadProgress& progress);
 
 // A whole file's bytes in a buffer that was never zeroed first: for a parser
 // that works in place on a file that may be megabytes long.

@@ -5,6 +5,7 @@
 #include "ui/guard.h"
 #include "ui/look.h"
 #include "ui/prompts.h"
+#include "ui/work_progress.h"
 
 #include <QApplication>
 #include <QFile>
@@ -198,9 +199,12 @@ void TFXML::btnopenClick() {
                                   "XML Files (*.xml)|*.xml");
     if (!file)
         return;
-    // A file that cannot be read or parsed leaves the tree as it was; the
-    // error boundary shows the reader's text.
-    TXMLNode document = ReadXmlFile(QFile::encodeName(*file).toStdString());
+    // A file that cannot be read or parsed, or whose reading the user
+    // cancelled, leaves the tree as it was; the error boundary shows the
+    // reader's text.
+    WorkProgress progress(this, kOpeningText, ProgressAfterMs);
+    TXMLDocument document = ReadXmlFile(QFile::encodeName(*file).toStdString(), &progress.Hooks());
+    progress.Finish();
     model_->SetTree(XmlTree(std::move(document)));
 }
 

@@ -45,6 +45,9 @@ private:
     std::array<QIcon, 5> icons_; // per node kind: image 2k, selected 2k + 1
 };
 
+// The progress dialog of a long Open.
+inline constexpr const char* kOpeningText = "Reading the XML file...";
+
 class TFXML : public ModalWindow {
     Q_OBJECT
 public:
@@ -59,6 +62,8 @@ public:
     void EditSelectedNode();
 
     XmlTreeModel* Model() const { return model_; }
+
+    int ProgressAfterMs = 1000; // an Open that lasts longer shows its progress dialog
 
     QPushButton* btnopen;
     QPushButton* btnFullExpand;

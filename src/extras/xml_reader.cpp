@@ -28,8 +28,10 @@ public:
         : text_(std::move(text)), arena_(FirstBlockSize(text_.size())) {}
 
     std::string_view Text() const { return text_; }
-    // What the document node's `file` holds.
+    // The file name the document node shows.
     std::string fileName;
+    // The document node; it stays where it is however its document moves.
+    TXMLNode document;
 
     // A copy of `s` that lives as long as the store.
     std::string_view Keep(std::string_view s) {
@@ -40,29 +42,79 @@ public:
         return {copy, s.size()};
     }
 
+    // The record of a name (see NameOfRecord). A short name in the text is
+    // kept where it stands, its length written over the character before it
+    // ("<", "?" or a blank, which nothing reads again): it is written as soon
+    // as the name is read, while that part of the text is at hand.
+    const char* NameRecord(std::string_view n) {
+        if (n.empty())
+            return "";
+        const char* const begin = text_.data();
+        if (n.size() < 255 && n.data() > begin && n.data() <= begin + text_.size()) {
+            char* at = text_.data() + (n.data() - begin) - 1;
+            *at = static_cast<char>(n.size());
+            return at;
+        }
+        const std::size_t head = n.size() < 255 ? 1 : 1 + sizeof(std::uint32_t);
+        char* record = static_cast<char*>(arena_.allocate(head + n.size(), 1));
+        if (head == 1) {
+            record[0] = static_cast<char>(n.size());
+        } else {
+            record[0] = static_cast<char>(255);
+            const auto size = static_cast<std::uint32_t>(n.size());
+            std::memcpy(record + 1, &size, sizeof size);
+        }
+        std::memcpy(record + head, n.data(), n.size());
+        return record;
+    }
+
     // `n` nodes laid out in one block, in order; `Raw` holds what each is.
     template <class Raw> const TXMLNode* Block(const Raw* raw, std::size_t n) {
         if (n == 0)
             return nullptr;
-        // A list keeps its length in 32 bits; no file that fits in memory
-        // comes near, but a longer one must not be cut short unseen.
-        if (n > std::numeric_limits<std::uint32_t>::max())
-            throw XmlReaderError("Too many nodes in one element");
         auto* block =
             static_cast<TXMLNode*>(arena_.allocate(n * sizeof(TXMLNode), alignof(TXMLNode)));
-        for (std::size_t i = 0; i < n; ++i)
-            ::new (block + i)
-                TXMLNode(raw[i].kind, raw[i].name, raw[i].value, raw[i].first, raw[i].count);
+        for (std::size_t i = 0; i < n; ++i) {
+            TXMLNode* node = ::new (block + i) TXMLNode;
+            node->name_ = raw[i].name;
+            node->value_ = raw[i].value;
+            node->first_ = raw[i].first;
+            node->valueSize_ = raw[i].valueSize;
+            node->countKind_ = raw[i].countKind;
+        }
         return block;
     }
 
-    // The document node, owning the store and the tree in it.
-    static TXMLNode Adopt(std::unique_ptr<XmlNodeStore> store, const TXMLNode* first,
-                          std::size_t count) {
-        TXMLNode doc(TXMLNode::Document);
-        doc.children = TXMLNodeList(first, count);
-        doc.file.store_ = std::move(store);
+    // The document, owning the store and the tree in it.
+    static TXMLDocument Adopt(std::unique_ptr<XmlNodeStore> store, const TXMLNode* first,
+                              std::size_t count) {
+        TXMLNode& node = store->document;
+        node.first_ = first;
+        node.countKind_ = CountKind(TXMLNode::Document, count);
+        TXMLDocument doc;
+        doc.store_ = std::move(store);
         return doc;
+    }
+
+    static void SetFile(XmlNodeStore& store, std::string_view name) {
+        store.fileName = name;
+        store.document.value_ = store.fileName.data();
+        store.document.valueSize_ = static_cast<std::uint32_t>(store.fileName.size());
+    }
+
+    // A node keeps its child count in 29 bits and its value's length in 32;
+    // no file that fits in memory comes near, but a longer one must not be
+    // cut short unseen.
+    static std::uint32_t CountKind(TXMLNode::Kind kind, std::size_t count) {
+        if (count > (std::numeric_limits<std::uint32_t>::max() >> TXMLNode::kKindBits))
+            throw XmlReaderError("Too many nodes in one element");
+        return static_cast<std::uint32_t>(count << TXMLNode::kKindBits) |
+               static_cast<std::uint32_t>(kind);
+    }
+    static std::uint32_t ValueSize(std::string_view value) {
+        if (value.size() > std::numeric_limits<std::uint32_t>::max())
+            throw XmlReaderError("Text too long in one node");
+        return static_cast<std::uint32_t>(value.size());
     }
 
 private:
@@ -77,32 +129,28 @@ private:
 
 } // namespace detail
 
-TXMLNode::TXMLNode() = default;
-TXMLNode::TXMLNode(Kind k) : kind(k) {}
-TXMLNode::TXMLNode(Kind k, std::string_view n, std::string_view v, const TXMLNode* first,
-                   std::size_t count)
-    : value(v), name(n), children(first, count), kind(k) {}
-TXMLNode::TXMLNode(TXMLNode&&) noexcept = default;
-TXMLNode& TXMLNode::operator=(TXMLNode&&) noexcept = default;
-TXMLNode::~TXMLNode() = default;
+static_assert(sizeof(TXMLNode) == 32, "a large document holds millions of nodes");
 
-TXMLFileName::TXMLFileName(TXMLFileName&&) noexcept = default;
-TXMLFileName& TXMLFileName::operator=(TXMLFileName&&) noexcept = default;
-TXMLFileName::~TXMLFileName() = default;
+namespace {
+const TXMLNode& EmptyDocumentNode() {
+    static const detail::XmlNodeStore empty{std::string()};
+    return empty.document;
+}
+} // namespace
 
-TXMLFileName& TXMLFileName::operator=(std::string_view name) {
+TXMLDocument::TXMLDocument() = default;
+TXMLDocument::TXMLDocument(TXMLDocument&&) noexcept = default;
+TXMLDocument& TXMLDocument::operator=(TXMLDocument&&) noexcept = default;
+TXMLDocument::~TXMLDocument() = default;
+
+const TXMLNode& TXMLDocument::Node() const {
+    return store_ ? store_->document : EmptyDocumentNode();
+}
+
+void TXMLDocument::SetFile(std::string_view name) {
     if (!store_)
         store_ = std::make_unique<detail::XmlNodeStore>(std::string());
-    store_->fileName = name;
-    return *this;
-}
-
-std::string_view TXMLFileName::View() const {
-    return store_ ? std::string_view(store_->fileName) : std::string_view();
-}
-
-std::ostream& operator<<(std::ostream& out, const TXMLFileName& name) {
-    return out << name.View();
+    detail::XmlNodeStore::SetFile(*store_, name);
 }
 
 namespace {
@@ -470,16 +518,27 @@ private:
     std::string run_;
 };
 
-// A node whose list of children is still being read.
+// A node whose list of children is still being read, held as its node will
+// be, so that laying it out is a copy.
 struct RawNode {
-    explicit RawNode(TXMLNode::Kind k, std::string_view n = {}, std::string_view v = {})
-        : kind(k), name(n), value(v) {}
+    explicit RawNode(TXMLNode::Kind k) : countKind(static_cast<std::uint32_t>(k)) {}
 
-    TXMLNode::Kind kind;
-    std::string_view name;
-    std::string_view value;
+    std::string_view Name() const { return detail::NameOfRecord(name); }
+    void SetValue(std::string_view v) {
+        valueSize = detail::XmlNodeStore::ValueSize(v);
+        value = v.data();
+    }
+    void SetChildren(const TXMLNode* block, std::size_t count) {
+        first = block;
+        countKind =
+            detail::XmlNodeStore::CountKind(static_cast<TXMLNode::Kind>(countKind & 7u), count);
+    }
+
+    const char* name = ""; // a name record
+    const char* value = nullptr;
     const TXMLNode* first = nullptr;
-    std::size_t count = 0;
+    std::uint32_t valueSize = 0;
+    std::uint32_t countKind;
 };
 
 // Recursive descent over the cursor's characters. Nodes wait on one stack,
@@ -489,7 +548,12 @@ struct RawNode {
 // not by the call stack.
 template <class Cursor> class Parser {
 public:
-    Parser(Cursor& in, detail::XmlNodeStore& store) : in_(in), store_(store) { stack_.reserve(64); }
+    // `ticker` (optional) is told the cursor's offset past `base` now and then.
+    Parser(Cursor& in, detail::XmlNodeStore& store, ProgressTicker* ticker = nullptr,
+           std::uint64_t base = 0)
+        : in_(in), store_(store), ticker_(ticker), base_(base) {
+        stack_.reserve(64);
+    }
 
     // The document's children, laid out.
     std::pair<const TXMLNode*, std::size_t> Document() {
@@ -522,8 +586,7 @@ private:
     // Lays out the nodes after `owner` on the stack as its children.
     void CloseChildren(std::size_t owner) {
         const std::size_t count = stack_.size() - owner - 1;
-        stack_[owner].first = store_.Block(stack_.data() + owner + 1, count);
-        stack_[owner].count = count;
+        stack_[owner].SetChildren(store_.Block(stack_.data() + owner + 1, count), count);
         stack_.erase(stack_.begin() + static_cast<std::ptrdiff_t>(owner + 1), stack_.end());
     }
 
@@ -555,10 +618,8 @@ private:
         name_.Clear();
         return IsNameStart(in_.c()) ? in_.Name(name_) : std::string_view();
     }
-    // The name just read, kept for a node.
-    std::string_view KeepName(std::string_view name) {
-        return Cursor::kSlices ? name : store_.Keep(name);
-    }
+    // The name just read, kept for a node: its record.
+    const char* KeepName(std::string_view name) { return store_.NameRecord(name); }
 
     // After "<": does a name follow (an element rather than markup or text)?
     bool RootFollows() {
@@ -657,7 +718,7 @@ private:
             in_.Restore(m);
             in_.Take(text_);
         }
-        pi.value = Keep(text_);
+        pi.SetValue(Keep(text_));
         stack_.push_back(pi);
     }
 
@@ -684,7 +745,9 @@ private:
             std::string_view name;
             std::string_view value;
             if (in_.PlainAttribute(name, value)) {
-                stack_.emplace_back(TXMLNode::Attribute, name, value);
+                RawNode& a = stack_.emplace_back(TXMLNode::Attribute);
+                a.name = KeepName(name);
+                a.SetValue(value);
                 return;
             }
         }
@@ -702,7 +765,7 @@ private:
         SkipWhitespace();
         const char quote = in_.c();
         if (quote != '"' && quote != '\'')
-            Fail("Attribute \"" + std::string(a.name) + "\" missing value");
+            Fail("Attribute \"" + std::string(a.Name()) + "\" missing value");
         in_.Next();
         text_.Clear();
         for (;;) {
@@ -717,7 +780,7 @@ private:
                 Fail(kUnexpectedEnd);
             Reference(text_);
         }
-        a.value = Keep(text_);
+        a.SetValue(Keep(text_));
         stack_.push_back(a);
     }
 
@@ -764,7 +827,7 @@ private:
     }
 
     [[noreturn]] void NoEndingTag(const Frame& f) {
-        Fail("No ending tag for " + std::string(stack_[f.node].name));
+        Fail("No ending tag for " + std::string(stack_[f.node].Name()));
     }
 
     // After "<" and at a name start: an element, closed at once when empty,
@@ -787,15 +850,15 @@ private:
     void EndTag(Frame& f) {
         RawNode& e = stack_[f.node];
         const std::string_view name = ReadName();
-        if (name != e.name)
+        if (name != e.Name())
             Fail("End tag name \"" + std::string(name) + "\" does not match start tag name \"" +
-                 std::string(e.name) + "\"");
+                 std::string(e.Name()) + "\"");
         SkipWhitespace();
         if (in_.c() != '>')
             Fail(kEndTagMissing);
         in_.Next();
         const std::string_view text = TrimWhitespace(f.text.View());
-        e.value = f.text.Owned() ? store_.Keep(text) : text;
+        e.SetValue(f.text.Owned() ? store_.Keep(text) : text);
         CloseChildren(f.node);
         --open_;
     }
@@ -805,6 +868,9 @@ private:
         in_.Next(); // the "<"
         StartChild();
         while (open_ > 0) {
+            if constexpr (Cursor::kSlices)
+                if (ticker_)
+                    ticker_->At(base_ + in_.Offset());
             Frame& f = frames_[open_ - 1];
             if (in_.c() == '&') {
                 Reference(f.text);
@@ -846,6 +912,8 @@ private:
 
     Cursor& in_;
     detail::XmlNodeStore& store_;
+    ProgressTicker* ticker_;
+    std::uint64_t base_;
     std::vector<RawNode> stack_;
     std::vector<Frame> frames_; // kept when elements close, so their strings are reused
     std::size_t open_ = 0;
@@ -856,11 +924,12 @@ private:
 };
 
 // Parses `text` from `from` on, the store keeping it; `end` (when given) is
-// set to where the parse stopped.
-TXMLNode ParseOwnedText(std::string text, std::size_t from, std::size_t* end = nullptr) {
+// set to where the parse stopped. The ticker is told the offset past `base`.
+TXMLDocument ParseOwnedText(std::string text, std::size_t from, std::size_t* end = nullptr,
+                            ProgressTicker* ticker = nullptr, std::uint64_t base = 0) {
     auto store = std::make_unique<detail::XmlNodeStore>(std::move(text));
     BufferCursor in(store->Text().substr(from));
-    const auto [first, count] = Parser<BufferCursor>(in, *store).Document();
+    const auto [first, count] = Parser<BufferCursor>(in, *store, ticker, base).Document();
     if (end)
         *end = from + in.Offset();
     return detail::XmlNodeStore::Adopt(std::move(store), first, count);
@@ -870,35 +939,50 @@ bool IsValidUtf8(std::string_view s);
 
 } // namespace
 
-TXMLNode ParseXml(TXMLReader& reader) {
+TXMLDocument ParseXml(TXMLReader& reader) {
     auto store = std::make_unique<detail::XmlNodeStore>(std::string());
     ReaderCursor in(reader);
     const auto [first, count] = Parser<ReaderCursor>(in, *store).Document();
     return detail::XmlNodeStore::Adopt(std::move(store), first, count);
 }
 
-TXMLNode ParseXml(TXMLStringReader& reader) {
+TXMLDocument ParseXml(TXMLStringReader& reader) {
     const std::string_view unread = reader.Unread();
     std::size_t end = 0;
-    TXMLNode doc = ParseOwnedText(std::string(unread), 0, &end);
+    TXMLDocument doc = ParseOwnedText(std::string(unread), 0, &end);
     // Where a reader that went character by character would stand: on the
     // character after the document, or past the end.
     reader.RestoreState({reader.Position() + end + 1, end < unread.size() ? unread[end] : '\0'});
     return doc;
 }
 
-TXMLNode ParseXml(std::string_view text) {
+TXMLDocument ParseXml(std::string_view text) {
     return ParseOwnedText(std::string(text), 0);
 }
 
-TXMLNode ReadXmlFile(const std::string& path) {
-    std::string bytes = ReadWholeFile(path);
+TXMLDocument ReadXmlFile(const std::string& path, const ProgressHooks* progress) {
+    ProgressTicker ticker(progress);
+    std::string bytes;
+    if (ticker.Active()) {
+        ticker.Report(0);
+        bytes = ReadWholeFile(path, [&](std::uint64_t done, std::uint64_t total) {
+            ticker.SetTotal(2 * total);
+            ticker.At(done);
+        });
+    } else {
+        bytes = ReadWholeFile(path);
+    }
+    const std::uint64_t size = bytes.size();
+    ticker.SetTotal(2 * size);
+    ProgressTicker* const parseTicker = ticker.Active() ? &ticker : nullptr;
     // A byte order mark says UTF-8; it is no character of the document.
     const std::size_t from = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-    TXMLNode doc = IsValidUtf8(std::string_view(bytes).substr(from))
-                       ? ParseOwnedText(std::move(bytes), from)
-                       : ParseOwnedText(XmlTextAsUtf8(bytes.substr(from)), 0);
-    doc.file = std::filesystem::path(path).filename().string();
+    TXMLDocument doc =
+        IsValidUtf8(std::string_view(bytes).substr(from))
+            ? ParseOwnedText(std::move(bytes), from, nullptr, parseTicker, size + from)
+            : ParseOwnedText(XmlTextAsUtf8(bytes.substr(from)), 0, nullptr, parseTicker, size);
+    ticker.Report(2 * size);
+    doc.SetFile(std::filesystem::path(path).filename().string());
     return doc;
 }
 
@@ -931,8 +1015,9 @@ void PrintXmlTree(const TXMLNode& document, std::ostream& out) {
         const auto [node, depth] = pending.back();
         pending.pop_back();
         out << std::string(2 * depth, ' ') << NodeCaption(*node) << '\n';
-        for (std::size_t i = node->children.size(); i-- > 0;)
-            pending.emplace_back(&node->children[i], depth + 1);
+        const TXMLNodeList children = node->children();
+        for (std::size_t i = children.size(); i-- > 0;)
+            pending.emplace_back(&children[i], depth + 1);
     }
 }
 
@@ -943,15 +1028,17 @@ std::string NodeCaption(const TXMLNode& node) {
             text += p;
         return text;
     };
-    switch (node.kind) {
+    const std::string_view name = node.name();
+    const std::string_view value = node.value();
+    switch (node.kind()) {
     case TXMLNode::Document:
-        return join({"File: ", node.file.View()});
+        return join({"File: ", node.file()});
     case TXMLNode::Element:
     case TXMLNode::Attribute:
-        return node.value.empty() ? std::string(node.name) : join({node.name, " = ", node.value});
+        return value.empty() ? std::string(name) : join({name, " = ", value});
     case TXMLNode::ProcessingInstruction:
-        return node.value.empty() ? join({node.name, "ProcessingInstruction"})
-                                  : join({node.name, "ProcessingInstruction = ", node.value});
+        return value.empty() ? join({name, "ProcessingInstruction"})
+                             : join({name, "ProcessingInstruction = ", value});
     case TXMLNode::XMLDeclaration:
         return "XMLDeclaration";
     }

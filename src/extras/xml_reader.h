@@ -4,8 +4,11 @@
 // instructions, the declaration), with the window's captions and error texts.
 // The parser keeps bytes as they stand; a character reference adds its
 // character in UTF-8.
+#include "common/progress.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iosfwd>
 #include <memory>
 #include <stdexcept>
@@ -16,14 +19,26 @@
 namespace gw {
 
 class TXMLNode;
+class TXMLDocument;
 
 namespace detail {
-// Where a parsed document keeps its nodes and texts; owned by its document node.
+// Where a parsed document keeps its nodes and texts; owned by its document.
 class XmlNodeStore;
+
+// A name as a node keeps it: its length in one byte, or 255 and the length in
+// four, then its characters.
+inline std::string_view NameOfRecord(const char* record) {
+    const auto size = static_cast<unsigned char>(record[0]);
+    if (size < 255)
+        return {record + 1, size};
+    std::uint32_t longSize = 0;
+    std::memcpy(&longSize, record + 1, sizeof longSize);
+    return {record + 1 + sizeof longSize, longSize};
+}
 } // namespace detail
 
 // The children of a node: one contiguous block in the document's store, read
-// only. Only the document node's store owns memory; a list is a view of it.
+// only; a view of it.
 class TXMLNodeList {
 public:
     using value_type = TXMLNode;
@@ -31,13 +46,6 @@ public:
     using iterator = const_iterator;
 
     TXMLNodeList() = default;
-    TXMLNodeList(TXMLNodeList&& other) noexcept
-        : first_(std::exchange(other.first_, nullptr)), size_(std::exchange(other.size_, 0)) {}
-    TXMLNodeList& operator=(TXMLNodeList&& other) noexcept {
-        first_ = std::exchange(other.first_, nullptr);
-        size_ = std::exchange(other.size_, 0);
-        return *this;
-    }
 
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
@@ -47,39 +55,15 @@ public:
 
 private:
     friend class TXMLNode;
-    friend class detail::XmlNodeStore;
-    TXMLNodeList(const TXMLNode* first, std::size_t size)
-        : first_(first), size_(static_cast<std::uint32_t>(size)) {}
+    TXMLNodeList(const TXMLNode* first, std::size_t size) : first_(first), size_(size) {}
 
     const TXMLNode* first_ = nullptr;
-    std::uint32_t size_ = 0;
+    std::size_t size_ = 0;
 };
 
-// The file name of a document node, read like a std::string_view. It also
-// holds the document's store (the nodes below the document and the texts they
-// are views of), so that every node pays one pointer for what only the
-// document node has; on every other node it is empty.
-class TXMLFileName {
-public:
-    TXMLFileName() = default;
-    TXMLFileName(TXMLFileName&&) noexcept;
-    TXMLFileName& operator=(TXMLFileName&&) noexcept;
-    ~TXMLFileName();
-    TXMLFileName& operator=(std::string_view name);
-
-    std::string_view View() const;
-    operator std::string_view() const { return View(); }
-    friend bool operator==(const TXMLFileName& a, std::string_view b) { return a.View() == b; }
-    friend std::ostream& operator<<(std::ostream& out, const TXMLFileName& name);
-
-private:
-    friend class detail::XmlNodeStore;
-    std::unique_ptr<detail::XmlNodeStore> store_;
-};
-
-// A parsed node. The document node owns the whole tree: every node below it,
-// and the text its names and values are views of, live in its store and go
-// with it; the nodes below it can only be read.
+// A parsed node. Every node lives in its document's store and can only be
+// read; the document (TXMLDocument) owns them all. Nodes are small, as a
+// large document holds millions of them: a name is kept behind its length.
 class TXMLNode {
 public:
     enum Kind : int {
@@ -90,33 +74,42 @@ public:
         XMLDeclaration = 4,
     };
 
-    TXMLNode();
-    explicit TXMLNode(Kind k);
-    TXMLNode(TXMLNode&&) noexcept;
-    TXMLNode& operator=(TXMLNode&&) noexcept;
     TXMLNode(const TXMLNode&) = delete;
     TXMLNode& operator=(const TXMLNode&) = delete;
-    ~TXMLNode();
 
-    // Element text, attribute value, processing-instruction content. Names
-    // and values are views of text the document node holds.
-    std::string_view value;
+    Kind kind() const { return static_cast<Kind>(countKind_ & kKindMask); }
     // Element, attribute or target name; empty for the document and the declaration.
-    std::string_view name;
+    std::string_view name() const;
+    // Element text, attribute value, processing-instruction content; empty
+    // for the document.
+    std::string_view value() const {
+        return kind() == Document ? std::string_view() : std::string_view(value_, valueSize_);
+    }
     // Document: declaration, processing instructions and the root element in
     // document order. Element: its attributes in start-tag order, then its child
     // elements and processing instructions. Declaration: its pseudo-attributes.
-    // (kind may sit in the list's padding: large documents hold many nodes)
-    [[no_unique_address]] TXMLNodeList children;
-    Kind kind = Document;
+    TXMLNodeList children() const { return {first_, countKind_ >> kKindBits}; }
     // The opened file's name without its folder (document node only).
-    TXMLFileName file;
+    std::string_view file() const {
+        return kind() == Document ? std::string_view(value_, valueSize_) : std::string_view();
+    }
 
 private:
     friend class detail::XmlNodeStore;
-    TXMLNode(Kind k, std::string_view n, std::string_view v, const TXMLNode* first,
-             std::size_t count);
+    static constexpr unsigned kKindBits = 3;
+    static constexpr std::uint32_t kKindMask = (1u << kKindBits) - 1;
+    TXMLNode() = default;
+
+    const char* name_ = ""; // its length first (see detail::NameOfRecord)
+    const char* value_ = nullptr;
+    const TXMLNode* first_ = nullptr;
+    std::uint32_t valueSize_ = 0;
+    std::uint32_t countKind_ = 0; // the child count above the kind's bits
 };
+
+inline std::string_view TXMLNode::name() const {
+    return detail::NameOfRecord(name_);
+}
 
 inline const TXMLNode& TXMLNodeList::operator[](std::size_t i) const {
     return first_[i];
@@ -124,6 +117,27 @@ inline const TXMLNode& TXMLNodeList::operator[](std::size_t i) const {
 inline const TXMLNode* TXMLNodeList::end() const {
     return first_ + size_;
 }
+
+// A parsed document: its document node, and the store of every node below
+// it and of the texts they are views of. Moving it moves none of them.
+class TXMLDocument {
+public:
+    TXMLDocument(); // no children and no file name
+    TXMLDocument(TXMLDocument&&) noexcept;
+    TXMLDocument& operator=(TXMLDocument&&) noexcept;
+    ~TXMLDocument();
+
+    const TXMLNode& Node() const;
+    operator const TXMLNode&() const { return Node(); }
+    TXMLNodeList children() const { return Node().children(); }
+    TXMLNode::Kind kind() const { return TXMLNode::Document; }
+    std::string_view file() const { return Node().file(); }
+    void SetFile(std::string_view name);
+
+private:
+    friend class detail::XmlNodeStore;
+    std::unique_ptr<detail::XmlNodeStore> store_;
+};
 
 // A saved reading position: the 1-based position and the character there
 // (0 past the end). Any reader can describe where it stands this way; one that
@@ -196,18 +210,20 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Parses a whole document; throws XmlReaderError. The document node's file
+// Parses a whole document; throws XmlReaderError. The document's file
 // name is left empty. The tree keeps a copy of what it needs, so the text and
 // the reader need not outlive it. A TXMLStringReader is read from where it
 // stands and left where the parse ended, as any reader would be.
-TXMLNode ParseXml(TXMLReader& reader);
-TXMLNode ParseXml(TXMLStringReader& reader);
-TXMLNode ParseXml(std::string_view text);
+TXMLDocument ParseXml(TXMLReader& reader);
+TXMLDocument ParseXml(TXMLStringReader& reader);
+TXMLDocument ParseXml(std::string_view text);
 
 // Reads and parses a file, its bytes taken as UTF-8 when they are valid UTF-8
-// and as Latin-1 otherwise, so every node text is UTF-8. The document node
+// and as Latin-1 otherwise, so every node text is UTF-8. The document
 // carries the file's name without its folder. Throws FileError or XmlReaderError.
-TXMLNode ReadXmlFile(const std::string& path);
+// With `progress`, the reading and the parse report the bytes done of twice
+// the file's size, and a cancel ends them with WorkCancelled.
+TXMLDocument ReadXmlFile(const std::string& path, const ProgressHooks* progress = nullptr);
 
 // The text of a node in the XML window's tree.
 std::string NodeCaption(const TXMLNode& node);

@@ -9,18 +9,19 @@
 
 namespace gw {
 
-XmlTree::XmlTree(TXMLNode document)
-    : document_(std::make_unique<TXMLNode>(std::move(document))), top_(std::make_unique<Item>()) {
-    top_->node = document_.get();
+XmlTree::XmlTree(TXMLDocument document)
+    : document_(std::move(document)), top_(std::make_unique<Item>()) {
+    top_->node = &document_.Node();
 }
 
 XmlTree::Item& XmlTree::Child(Item& item, std::size_t row) {
     if (!item.made) {
-        const std::size_t n = item.node->children.size();
+        const TXMLNodeList nodes = item.node->children();
+        const std::size_t n = nodes.size();
         item.children.resize(n);
         for (std::size_t i = 0; i < n; ++i) {
             Item& c = item.children[i];
-            c.node = &item.node->children[i];
+            c.node = &nodes[i];
             c.parent = &item;
             c.row = i;
         }
@@ -79,7 +80,7 @@ struct Pair {
 
 Pair ItemPair(const XmlTree& tree, const XmlTree::Item& item) {
     if (!tree.Edited(item))
-        return {std::string(item.node->name), std::string(item.node->value)};
+        return {std::string(item.node->name()), std::string(item.node->value())};
     const std::string text = tree.Text(item);
     const std::size_t eq = text.find('=');
     Pair p;
@@ -89,7 +90,7 @@ Pair ItemPair(const XmlTree& tree, const XmlTree::Item& item) {
         p.name = Trim(text.substr(0, eq));
         p.value = Trim(text.substr(eq + 1));
     }
-    if (item.node->kind == TXMLNode::ProcessingInstruction && p.name.ends_with(kPiSuffix) &&
+    if (item.node->kind() == TXMLNode::ProcessingInstruction && p.name.ends_with(kPiSuffix) &&
         p.name.size() > std::string_view(kPiSuffix).size())
         p.name.resize(p.name.size() - std::string_view(kPiSuffix).size());
     return p;

@@ -58,26 +58,26 @@ public:
 
     XmlTree() = default;
     // Takes the parsed document; its node becomes the one top item.
-    explicit XmlTree(TXMLNode document);
+    explicit XmlTree(TXMLDocument document);
 
     bool Empty() const { return top_ == nullptr; }
     // The "File: " item; nullptr for an empty tree.
     Item* Top() const { return top_.get(); }
 
-    std::size_t ChildCount(const Item& item) const { return item.node->children.size(); }
+    std::size_t ChildCount(const Item& item) const { return item.node->children().size(); }
     // Makes the item's children on first use.
     Item& Child(Item& item, std::size_t row);
     // Every item, made; returns how many items the tree holds.
     std::size_t MakeAll();
 
-    TXMLNode::Kind Kind(const Item& item) const { return item.node->kind; }
+    TXMLNode::Kind Kind(const Item& item) const { return item.node->kind(); }
     // The caption, or the text the user gave the item.
     std::string Text(const Item& item) const;
     bool Edited(const Item& item) const { return edited_.count(&item) != 0; }
     void SetText(const Item& item, std::string text);
 
 private:
-    std::unique_ptr<TXMLNode> document_; // items point into it: it must not move
+    TXMLDocument document_; // items point into its store, which stays where it is
     std::unique_ptr<Item> top_;
     std::unordered_map<const Item*, std::string> edited_;
 };

@@ -4,6 +4,7 @@
 #include "app/project_globals.h"
 #include "bridge/bridge_xml.h"
 #include "bridge/csv_export.h"
+#include "common/file_io.h"
 #include "ui/guard.h"
 #include "ui/look.h"
 #include "ui/prompts.h"
@@ -25,13 +26,20 @@ std::optional<std::string> ChooseWorkbook(QWidget* parent) {
     return file->toStdString();
 }
 
+QString ReadingDocumentText(const char* fileName) {
+    return QString("Reading %1...").arg(fileName);
+}
+
 void RunSheetImport(QWidget* parent, const SheetImporter& importer,
-                    const std::function<void()>& show) {
+                    const std::function<void(const ProgressHooks*)>& show, int progressAfterMs) {
     const std::optional<std::string> file = ChooseWorkbook(parent);
     if (!file)
         return;
-    const ImportReport report = ImportSheet(*file, importer);
-    show();
+    WorkProgress progress(parent, kImportingText, progressAfterMs);
+    const ImportReport report = ImportSheet(*file, importer, &progress.Hooks());
+    const ProgressHooks showing{progress.Hooks().report, nullptr};
+    show(&showing);
+    progress.Finish();
     const std::string message = report.Message();
     if (!message.empty())
         CurrentPrompts().Message(parent, QString::fromStdString(message));
@@ -120,6 +128,20 @@ void BridgeWindow::TellLoad(const BridgeLoad& loaded, const std::string& path, c
             this, QString::fromStdString(EntriesLeftOutMessage(fileName, loaded.leftOut)));
 }
 
+bool BridgeWindow::LoadForShow(const QString& text,
+                               const std::function<void(const ProgressHooks*)>& load) {
+    try {
+        WorkProgress progress(this, text, ProgressAfterMs);
+        load(&progress.Hooks());
+        return true;
+    } catch (const WorkCancelled&) {
+        // The show is still under way: the window can only close once it is over.
+        QMetaObject::invokeMethod(
+            this, [this] { done(QDialog::Rejected); }, Qt::QueuedConnection);
+        return false;
+    }
+}
+
 void BridgeWindow::SaveAndAccept(const std::string& path, const std::string& text,
                                  bool& loadFailed) {
     UnreadDocumentGuard guard;
@@ -128,6 +150,21 @@ void BridgeWindow::SaveAndAccept(const std::string& path, const std::string& tex
     if (!guard.MayReplace(this))
         return;
     SaveDocumentText(path, text);
+    loadFailed = false;
+    done(QDialog::Accepted);
+}
+
+void BridgeWindow::SaveAndAccept(const std::string& path,
+                                 const std::function<void(AtomicFileWriter&)>& write,
+                                 bool& loadFailed) {
+    AtomicFileWriter out(path);
+    write(out); // what cannot be written throws here: the file stays as it was
+    UnreadDocumentGuard guard;
+    if (loadFailed)
+        guard.MarkUnread(path);
+    if (!guard.MayReplace(this))
+        return;
+    out.Commit();
     loadFailed = false;
     done(QDialog::Accepted);
 }

@@ -8,6 +8,7 @@
 
 #include "ui/modal_window.h"
 #include "ui/unread_document.h"
+#include "ui/work_progress.h"
 
 #include <functional>
 #include <optional>
@@ -21,6 +22,8 @@ class QWidget;
 
 namespace gw {
 
+class AtomicFileWriter;
+
 // The open dialog of the import (the main window's OpenExcel): the .xls
 // filter first, then every workbook the import reads; the project folder.
 inline constexpr const char* kOpenExcelCaption = "Open";
@@ -28,12 +31,23 @@ inline constexpr const char* kOpenExcelCaption = "Open";
 // The chosen workbook, or nullopt when the user cancelled.
 std::optional<std::string> ChooseWorkbook(QWidget* parent);
 
+// The progress dialogs of a long import and of a long load.
+inline constexpr const char* kImportingText = "Importing the workbook...";
+// "Reading sdoaccess.xml..."
+QString ReadingDocumentText(const char* fileName);
+
 // Import: the open dialog, then the workbook through `importer`, then `show`
 // puts what was imported on screen. A workbook that cannot be read ends the
 // action with its error before anything is cleared; an import that stopped,
-// or records that did not fit, are told in a message box afterwards.
+// or records that did not fit, are told in a message box afterwards. Past
+// `progressAfterMs` a progress dialog shows; its Cancel ends the import with
+// WorkCancelled before `show`, so an importer that fills a copy of the
+// window's state leaves the window as it was.
+// `show` may tell its progress (a big import shows many lines); it cannot be
+// cancelled, as it replaces what the window shows.
 void RunSheetImport(QWidget* parent, const SheetImporter& importer,
-                    const std::function<void()>& show);
+                    const std::function<void(const ProgressHooks*)>& show,
+                    int progressAfterMs = kProgressAfterMs);
 
 // Export: the lines into ProjectDir/sheetName.csv.
 void RunCsvExport(const std::string& sheetName, const std::vector<CsvLine>& lines);
@@ -54,6 +68,8 @@ public:
     virtual void Button1Click() = 0; // Export
     virtual void BitBtn4Click() = 0; // Import
 
+    int ProgressAfterMs = kProgressAfterMs; // a longer load or import shows its progress dialog
+
 protected:
     BridgeWindow(const char* objectName, const char* caption, QSize size, QWidget* parent);
 
@@ -73,10 +89,20 @@ protected:
     // The document OK writes: read or not on the last show.
     UnreadDocumentGuard documentGuard_;
 
+    // A show's load of its documents, under a progress dialog past a moment.
+    // When the user cancels it the window closes again, its documents
+    // untouched, and this returns false.
+    bool LoadForShow(const QString& text, const std::function<void(const ProgressHooks*)>& load);
+
     // OK once the document's text is made (a text that cannot be made has
     // thrown, so nothing is written and the window stays open): replaces
     // `path`, asking first when its load failed, and closes with OK.
     void SaveAndAccept(const std::string& path, const std::string& text, bool& loadFailed);
+    // The same for a document written as it is made (one that may be big):
+    // `write` fills the replacement, which takes the file's place only after
+    // the question.
+    void SaveAndAccept(const std::string& path, const std::function<void(AtomicFileWriter&)>& write,
+                       bool& loadFailed);
 
 private:
     QWidget* content_;

@@ -1,5 +1,6 @@
 #include "ui/guard.h"
 
+#include "common/errors.h"
 #include "ui/prompts.h"
 
 #include <exception>
@@ -10,6 +11,8 @@ bool Guarded(QWidget* parent, const std::function<void()>& action) {
     try {
         action();
         return true;
+    } catch (const WorkCancelled&) {
+        // The user's own Cancel: the action ends and there is nothing to tell.
     } catch (const std::exception& e) {
         CurrentPrompts().Error(parent, QString::fromUtf8(e.what()));
     } catch (...) {

@@ -7,8 +7,7 @@ namespace gw {
 
 namespace {
 
-constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration |
-                                   pugi::parse_comments | pugi::parse_pi | pugi::parse_doctype;
+constexpr unsigned kParseOptions = kXmlParseOptions;
 
 // Line and column (from 1) of a byte offset, for the parser's message.
 void Position(const std::string& text, std::ptrdiff_t offset, long& line, long& column) {

@@ -15,6 +15,12 @@
 
 namespace gw {
 
+// How every document is parsed: declarations, comments, processing
+// instructions and doctypes are nodes.
+inline constexpr unsigned kXmlParseOptions = pugi::parse_default | pugi::parse_declaration |
+                                             pugi::parse_comments | pugi::parse_pi |
+                                             pugi::parse_doctype;
+
 class XmlDocument {
 public:
     XmlDocument() = default;

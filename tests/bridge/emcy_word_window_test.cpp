@@ -164,6 +164,39 @@ TEST_F(EmcyWordWindow, TreeImagesComeFromTheStripWithOliveTransparent) {
     EXPECT_EQ(FWemcy->size(), QSize(455, 464));
 }
 
+// The words of a document get their bit nodes when first opened, as the user
+// opens them; a bit then shows its own values.
+TEST_F(EmcyWordWindow, ALoadedWordShowsItsBitsWhenOpened) {
+    WriteFile(emcyword, "<emcyword><row index_addrm='0x1001' subindex='1' extdata='0' devid='5' "
+                        "bit3_b0='0x0F' bit3_b1='7' bit3_poscomp='37'/></emcyword>");
+    FWemcy->hide();
+    FWemcy->show();
+    QApplication::processEvents();
+    QTreeWidget* tree = FWemcy->TWCanA;
+    ASSERT_EQ(Words(tree), QStringList{"W0"});
+    QTreeWidgetItem* w0 = tree->topLevelItem(0);
+    EXPECT_EQ(w0->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    tree->setFocus();
+    tree->setCurrentItem(w0);
+    QTest::keyClick(tree, Qt::Key_Right); // opens the word
+    EXPECT_TRUE(w0->isExpanded());
+    ASSERT_EQ(w0->childCount(), 16);
+    EXPECT_EQ(w0->child(15)->text(0), "Bit15");
+    QTest::keyClick(tree, Qt::Key_Down);
+    QTest::keyClick(tree, Qt::Key_Down);
+    QTest::keyClick(tree, Qt::Key_Down);
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(tree->currentItem(), w0->child(3));
+    EXPECT_EQ(FWemcy->Eb0A->text(), "0x0F");
+    EXPECT_EQ(FWemcy->Eb1A->text(), "7");
+    EXPECT_EQ(FWemcy->EposcompA->text(), "2");
+    EXPECT_EQ(FWemcy->EposcompA2->text(), "5");
+    // Closed and opened again, the word keeps its 16 bits.
+    w0->setExpanded(false);
+    w0->setExpanded(true);
+    EXPECT_EQ(w0->childCount(), 16);
+}
+
 TEST_F(EmcyWordWindow, Pictures) {
     const QString out = qEnvironmentVariable("GW_SHOT_DIR");
     if (out.isEmpty())

@@ -183,3 +183,48 @@ TEST(NumberCellText, ShortestTextWholeNumbersWithoutExponent) {
 }
 
 } // namespace
+
+namespace {
+
+// A cancel while the workbook is read ends the import before anything is
+// cleared; one while the records are placed ends it there. Without a cancel
+// the progress reaches its end.
+TEST_P(EachWorkbook, ACancelEndsTheImportWithoutAMessage) {
+    int clears = 0;
+    int placed = 0;
+    gw::SheetImporter importer;
+    importer.sheetName = "sdo";
+    importer.fieldCount = 8;
+    importer.clear = [&] { ++clears; };
+    importer.place = [&](const SheetRecord&) {
+        ++placed;
+        return RecordFate::Placed;
+    };
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
+    gw::ProgressHooks hooks;
+    hooks.report = [&](std::uint64_t done, std::uint64_t total) {
+        reports.emplace_back(done, total);
+    };
+    hooks.cancelled = [] { return true; };
+    EXPECT_THROW(gw::ImportSheet(Path(), importer, &hooks), gw::WorkCancelled);
+    EXPECT_FALSE(reports.empty());
+    EXPECT_EQ(clears, 0);
+    EXPECT_EQ(placed, 0);
+
+    // Cancelled once the records are being placed: their total is the
+    // sheet's 7 records (an .xls reports its 8 rows while it is read).
+    hooks.cancelled = [&] { return reports.back().second == 7; };
+    reports.clear();
+    EXPECT_THROW(gw::ImportSheet(Path(), importer, &hooks), gw::WorkCancelled);
+    EXPECT_EQ(clears, 1);
+    EXPECT_EQ(placed, 0);
+
+    hooks.cancelled = nullptr;
+    reports.clear();
+    const gw::ImportReport report = gw::ImportSheet(Path(), importer, &hooks);
+    EXPECT_GT(report.placed, 0);
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.back().second, 7u) << "the records after the title row";
+}
+
+} // namespace

@@ -124,21 +124,21 @@ TEST(XmlReader, TreeOfADocumentWithEveryKindOfNode) {
 }
 
 TEST(XmlReader, NodeFieldsAndKinds) {
-    const TXMLNode doc = ParseXml("<?xml version='1.0'?><r a='1'>  text  <c/><?p q?></r>");
-    ASSERT_EQ(doc.children.size(), 2u);
-    EXPECT_EQ(doc.kind, TXMLNode::Document);
-    const TXMLNode& decl = doc.children[0];
-    EXPECT_EQ(decl.kind, TXMLNode::XMLDeclaration);
-    EXPECT_EQ(decl.name, "");
-    const TXMLNode& r = doc.children[1];
-    EXPECT_EQ(r.kind, TXMLNode::Element);
-    EXPECT_EQ(r.value, "text"); // trimmed at the end tag
-    ASSERT_EQ(r.children.size(), 3u);
-    EXPECT_EQ(r.children[0].kind, TXMLNode::Attribute);
-    EXPECT_EQ(r.children[1].kind, TXMLNode::Element);
-    EXPECT_EQ(r.children[2].kind, TXMLNode::ProcessingInstruction);
-    EXPECT_EQ(r.children[2].name, "p");
-    EXPECT_EQ(r.children[2].value, "q");
+    const gw::TXMLDocument doc = ParseXml("<?xml version='1.0'?><r a='1'>  text  <c/><?p q?></r>");
+    ASSERT_EQ(doc.children().size(), 2u);
+    EXPECT_EQ(doc.kind(), TXMLNode::Document);
+    const TXMLNode& decl = doc.children()[0];
+    EXPECT_EQ(decl.kind(), TXMLNode::XMLDeclaration);
+    EXPECT_EQ(decl.name(), "");
+    const TXMLNode& r = doc.children()[1];
+    EXPECT_EQ(r.kind(), TXMLNode::Element);
+    EXPECT_EQ(r.value(), "text"); // trimmed at the end tag
+    ASSERT_EQ(r.children().size(), 3u);
+    EXPECT_EQ(r.children()[0].kind(), TXMLNode::Attribute);
+    EXPECT_EQ(r.children()[1].kind(), TXMLNode::Element);
+    EXPECT_EQ(r.children()[2].kind(), TXMLNode::ProcessingInstruction);
+    EXPECT_EQ(r.children()[2].name(), "p");
+    EXPECT_EQ(r.children()[2].value(), "q");
 }
 
 TEST(XmlReader, WhatTheReaderAcceptsAndIgnores) {
@@ -154,15 +154,16 @@ TEST(XmlReader, WhatTheReaderAcceptsAndIgnores) {
     // Comments ending in exactly "-->" are fine, also when they hold dashes.
     EXPECT_EQ(TreeOf("<a><!-- a - b -- c -->x<!---->y</a>"), "File: \n  a = xy\n");
     // A NUL byte in text is data.
-    EXPECT_EQ(ParseXml(std::string("<a>x\0y</a>", 10)).children[0].value, std::string("x\0y", 3));
+    EXPECT_EQ(ParseXml(std::string("<a>x\0y</a>", 10)).children()[0].value(),
+              std::string("x\0y", 3));
 }
 
 TEST(XmlReader, ReferencesGiveTheirCharacterInUtf8) {
-    EXPECT_EQ(ParseXml("<a>&#233;&#x20AC;&#128512;</a>").children[0].value,
+    EXPECT_EQ(ParseXml("<a>&#233;&#x20AC;&#128512;</a>").children()[0].value(),
               "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
-    EXPECT_EQ(ParseXml("<a b='&#321;'/>").children[0].children[0].value, "\xC5\x81");
+    EXPECT_EQ(ParseXml("<a b='&#321;'/>").children()[0].children()[0].value(), "\xC5\x81");
     // Leading zeros do not make a code too big.
-    EXPECT_EQ(ParseXml("<a>&#00000000000000000065;</a>").children[0].value, "A");
+    EXPECT_EQ(ParseXml("<a>&#00000000000000000065;</a>").children()[0].value(), "A");
 }
 
 // A reader that counts the positions handed out and not yet released, as a
@@ -193,7 +194,7 @@ TEST(XmlReader, AnyReaderGivesTheSameTreeAndReleasesEverySavedPosition) {
     const std::string text =
         "<?xml version='1.0'?><?p x?><!-- c --><r a='&amp;'><![CDATA[x]]><!--c--><e/>t</r>";
     CountingReader reader(text);
-    const TXMLNode doc = ParseXml(reader);
+    const gw::TXMLDocument doc = ParseXml(reader);
     EXPECT_EQ(Tree(doc), TreeOf(text));
     EXPECT_GT(reader.saves, 0);
     EXPECT_EQ(reader.held, 0);
@@ -223,15 +224,15 @@ TEST(XmlReader, DeepNestingNeedsNoDeepStack) {
     text += "x";
     for (int i = 0; i < kDepth; ++i)
         text += "</a>";
-    TXMLNode doc = ParseXml(text);
-    const TXMLNode* n = &doc;
+    gw::TXMLDocument doc = ParseXml(text);
+    const TXMLNode* n = &doc.Node();
     int depth = 0;
-    while (!n->children.empty()) {
-        n = &n->children[0];
+    while (!n->children().empty()) {
+        n = &n->children()[0];
         ++depth;
     }
     EXPECT_EQ(depth, kDepth);
-    EXPECT_EQ(n->value, "x");
+    EXPECT_EQ(n->value(), "x");
     // Freed when `doc` goes out of scope, without recursion.
 }
 
@@ -239,8 +240,8 @@ TEST(XmlReader, FilesAreReadAsUtf8OrElseLatin1) {
     gwtest::TempDir dir;
     // Valid UTF-8 stays as it is; a byte order mark is dropped.
     gwtest::WriteFile(dir / "utf8.xml", "\xEF\xBB\xBF<a>gr\xC3\xBC\xC3\x9F</a>");
-    const TXMLNode u = gw::ReadXmlFile(dir / "utf8.xml");
-    EXPECT_EQ(u.file, "utf8.xml");
+    const gw::TXMLDocument u = gw::ReadXmlFile(dir / "utf8.xml");
+    EXPECT_EQ(u.file(), "utf8.xml");
     EXPECT_EQ(Tree(u), "File: utf8.xml\n  a = gr\xC3\xBC\xC3\x9F\n");
     // Not UTF-8: every byte is a Latin-1 character, the references too.
     gwtest::WriteFile(dir / "latin1.xml", "<a b='\xE9'>gr\xFC\xDF &#233;</a>");
@@ -291,7 +292,7 @@ TEST(XmlReader, ElementTextsJoinedAroundChildrenCommentsAndReferences) {
         {"<a>x&lt;y<!-- c -->&gt;z</a>", "x<y>z"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ParseXml(c.input).children[0].value, c.value) << c.input;
+        EXPECT_EQ(ParseXml(c.input).children()[0].value(), c.value) << c.input;
         EXPECT_EQ(TreeThroughAnyReader(c.input), TreeOf(c.input)) << c.input;
     }
 }
@@ -299,25 +300,25 @@ TEST(XmlReader, ElementTextsJoinedAroundChildrenCommentsAndReferences) {
 TEST(XmlReader, TheTreeKeepsItsOwnTextAndMovesWithItsDocument) {
     std::string text = "<r a='x&amp;y'><e>t<c/>u</e><?p q?></r>";
     const std::string expected = TreeOf(text);
-    TXMLNode doc = ParseXml(text);
+    gw::TXMLDocument doc = ParseXml(text);
     gw::TXMLStringReader reader(text);
-    TXMLNode viaReader = ParseXml(static_cast<gw::TXMLReader&>(reader));
+    gw::TXMLDocument viaReader = ParseXml(static_cast<gw::TXMLReader&>(reader));
     text.assign(text.size(), '#'); // the caller's text is gone
     EXPECT_EQ(Tree(doc), expected);
     EXPECT_EQ(Tree(viaReader), expected);
 
     // Moved and move-assigned over another document, as a window keeps one.
-    TXMLNode kept = std::move(doc);
-    EXPECT_TRUE(doc.children.empty());
-    kept.file = "kept.xml";
-    TXMLNode other = ParseXml("<other/>");
+    gw::TXMLDocument kept = std::move(doc);
+    EXPECT_TRUE(doc.children().empty());
+    kept.SetFile("kept.xml");
+    gw::TXMLDocument other = ParseXml("<other/>");
     other = std::move(kept);
-    EXPECT_EQ(other.file, "kept.xml");
+    EXPECT_EQ(other.file(), "kept.xml");
     EXPECT_EQ(Tree(other), "File: kept.xml" + expected.substr(expected.find('\n')));
 
     // A node made empty takes a file name too.
-    TXMLNode empty;
-    empty.file = "e.xml";
+    gw::TXMLDocument empty;
+    empty.SetFile("e.xml");
     EXPECT_EQ(gw::NodeCaption(empty), "File: e.xml");
 }
 
@@ -330,3 +331,56 @@ TEST(XmlReader, AStringReaderIsReadFromWhereItStandsAndLeftWhereTheParseEnded) {
 }
 
 } // namespace
+
+TEST(XmlReader, AFileReportsItsProgressAndStopsOnCancel) {
+    gwtest::TempDir dir;
+    std::string text = "<rows>";
+    while (text.size() < (2u << 20))
+        text += "<row a=\"1\" b=\"2\">text</row>\n";
+    text += "</rows>";
+    gwtest::WriteFile(dir / "big.xml", text);
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
+    gw::ProgressHooks hooks;
+    hooks.report = [&](std::uint64_t done, std::uint64_t total) {
+        reports.emplace_back(done, total);
+    };
+    const gw::TXMLDocument doc = gw::ReadXmlFile(dir / "big.xml", &hooks);
+    EXPECT_EQ(doc.children().size(), 1u);
+    ASSERT_GT(reports.size(), 100u) << "a report every step of the parse";
+    for (std::size_t i = 1; i < reports.size(); ++i)
+        EXPECT_LE(reports[i - 1].first, reports[i].first);
+    EXPECT_EQ(reports.back(),
+              std::make_pair(std::uint64_t(2 * text.size()), std::uint64_t(2 * text.size())));
+
+    // Cancelled half-way through the parse.
+    hooks.cancelled = [&] { return reports.back().first > text.size() * 3 / 2; };
+    reports.clear();
+    EXPECT_THROW(gw::ReadXmlFile(dir / "big.xml", &hooks), gw::WorkCancelled);
+}
+
+// A node keeps a short name where the text holds it and a long one apart;
+// every way of reading gives the same names.
+TEST(XmlReader, NamesOfEveryLengthComeBackWhole) {
+    for (std::size_t length : {1u, 254u, 255u, 256u, 70000u}) {
+        SCOPED_TRACE(length);
+        const std::string n(length, 'n');
+        const std::string text =
+            "<" + n + " " + n + "='v' b='" + n + "'><?" + n + " " + n + "?>" + n + "</" + n + ">";
+        gw::TXMLStringReader reader(text);
+        const gw::TXMLDocument viaReader = ParseXml(static_cast<gw::TXMLReader&>(reader));
+        const gw::TXMLDocument inMemory = ParseXml(text);
+        for (const gw::TXMLDocument* doc : {&inMemory, &viaReader}) {
+            const TXMLNode& e = doc->children()[0];
+            EXPECT_EQ(e.name(), n);
+            EXPECT_EQ(e.value(), n);
+            ASSERT_EQ(e.children().size(), 3u);
+            EXPECT_EQ(e.children()[0].name(), n);
+            EXPECT_EQ(e.children()[0].value(), "v");
+            EXPECT_EQ(e.children()[1].name(), "b");
+            EXPECT_EQ(e.children()[1].value(), n);
+            EXPECT_EQ(e.children()[2].name(), n);
+            EXPECT_EQ(e.children()[2].value(), n);
+        }
+        EXPECT_EQ(Tree(ParseXml(text)), Tree(viaReader));
+    }
+}

@@ -13,8 +13,8 @@ using gw::XmlWriteError;
 namespace {
 
 XmlTree TreeOf(const std::string& text, const std::string& file = "doc.xml") {
-    gw::TXMLNode doc = gw::ParseXml(text);
-    doc.file = file;
+    gw::TXMLDocument doc = gw::ParseXml(text);
+    doc.SetFile(file);
     return XmlTree(std::move(doc));
 }
 

@@ -207,6 +207,47 @@ TEST_F(XmlWindow, CancelAndErrorsLeaveTheTreeAsItWas) {
     EXPECT_EQ(Text({0}), "good");
 }
 
+TEST_F(XmlWindow, ALongOpenShowsItsProgressAndCancelLeavesTheTreeAsItWas) {
+    WriteFile(source / "good.xml", "<good/>");
+    std::string rows = "<rows>";
+    for (int i = 0; i < 20000; ++i)
+        rows += "<row a=\"1\" b=\"2\"/>\n";
+    WriteFile(source / "large.xml", rows + "</rows>");
+    w.show();
+    QApplication::processEvents();
+    Open(source / "good.xml");
+    // Presses Cancel in the progress dialog as soon as it shows; its text.
+    const auto cancelDuringOpen = [&] {
+        QString shown;
+        QTimer::singleShot(0, &w, [&] {
+            for (auto* note : w.findChildren<QProgressDialog*>())
+                if (note->isVisible()) {
+                    shown = note->labelText();
+                    QTest::mouseClick(note->findChild<QPushButton*>(), Qt::LeftButton);
+                }
+        });
+        Open(source / "large.xml");
+        QApplication::processEvents(); // the timer runs by now, dialog or not
+        return shown;
+    };
+    prompts.Clear();
+    w.ProgressAfterMs = 0; // as if the Open had taken long already
+    EXPECT_EQ(cancelDuringOpen(), "Reading the XML file...");
+    EXPECT_EQ(prompts.Texts(), QStringList()) << "the user's own Cancel needs no message";
+    EXPECT_TRUE(w.btnopen->isEnabled());
+    EXPECT_EQ(Model().rowCount(), 1);
+    EXPECT_EQ(Text({}), "File: good.xml");
+    EXPECT_EQ(Text({0}), "good");
+
+    w.ProgressAfterMs = 60000; // a quick Open shows no dialog and goes through
+    EXPECT_EQ(cancelDuringOpen(), "");
+    EXPECT_EQ(Text({}), "File: large.xml");
+    EXPECT_EQ(Model().rowCount(At({})), 1);
+    EXPECT_EQ(Model().rowCount(At({0})), 20000);
+    w.ProgressAfterMs = 1000;
+    w.hide();
+}
+
 TEST_F(XmlWindow, F2OnAnAttributeThenWriteStoresTheNewValue) {
     WriteFile(source / "emcy.xml", "<emcydef><row id_dev=\"5\" bypass_set=\"0\"/></emcydef>");
     Open(source / "emcy.xml");

@@ -13,6 +13,10 @@ which converters between formats would not: they guess types.
     make_workbooks.py --bench DIR    # only the benchmark's workbooks, in DIR:
                                      # sdo3000.xls, sdo3000.xlsx (as Excel writes
                                      # it) and sdo3000-inline.xlsx (as openpyxl)
+    make_workbooks.py --big DIR      # the big-input benchmark's workbooks, in DIR:
+                                     # 100 000 records as .xlsx (both writers) and
+                                     # .ods, 65 535 as .xls (its most rows), and
+                                     # 100 000 EMCY definitions as .xlsx
 """
 import os
 import sys
@@ -64,6 +68,16 @@ def bench_sheets(records):
         rows.append([16 * (i % 2) + (i % 2), "0x%04X" % (0x2000 + i // 2), i % 8, 5,
                      "0x%04X" % (0x6000 + i), i % 4, 4, "entry%d" % i])
     return [("sdo", rows)]
+
+
+def emcy_sheets(records):
+    rows = [["id_dev", "mask_eq_ec", "mask_eq_er", "mask_eq_m1", "mask_eq_m2", "mask_eq_m3",
+             "enmask_eq_ec", "enmask_eq_er", "enmask_eq_m1", "enmask_eq_m2", "enmask_eq_m3",
+             "bypass_set"]]
+    for i in range(records):
+        rows.append([i, "0x%04X" % (0x1000 + i % 0x1000), i % 256, 0, 0, 0, 65535, 255, 0, 0, 0,
+                     (i % 2) * 32 + (i % 9) * 2 + 1])
+    return [("emcydef", rows)]
 
 
 def write_xls(path, sheets):
@@ -132,6 +146,14 @@ def main():
         write_xls(os.path.join(out, "sdo3000.xls"), bench_sheets(3000))
         write_xlsx_shared(os.path.join(out, "sdo3000.xlsx"), bench_sheets(3000))
         write_xlsx(os.path.join(out, "sdo3000-inline.xlsx"), bench_sheets(3000))
+        return
+    if len(sys.argv) == 3 and sys.argv[1] == "--big":
+        out = sys.argv[2]
+        write_xlsx_shared(os.path.join(out, "sdo100000.xlsx"), bench_sheets(100000))
+        write_xlsx(os.path.join(out, "sdo100000-inline.xlsx"), bench_sheets(100000))
+        write_xls(os.path.join(out, "sdo65535.xls"), bench_sheets(65535))
+        write_xlsx_shared(os.path.join(out, "emcydef100000.xlsx"), emcy_sheets(100000))
+        write_ods(os.path.join(out, "sdo100000.ods"), bench_sheets(100000))
         return
     here = os.path.dirname(os.path.abspath(__file__))
     write_xls(os.path.join(here, "sheets.xls"), SHEETS)

@@ -3,12 +3,25 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <stdexcept>
+#include <string>
 
 namespace gw {
 
+namespace {
+
+std::size_t CellCount(int rows, int columns) {
+    const std::size_t n = static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns);
+    if (n > kMaxSheetCells)
+        throw std::length_error("the sheet has more than " + std::to_string(kMaxSheetCells) +
+                                " cells");
+    return n;
+}
+
+} // namespace
+
 SheetCells::SheetCells(int rows, int columns)
-    : rows_(rows), columns_(columns),
-      cells_(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns)) {}
+    : rows_(rows), columns_(columns), cells_(CellCount(rows, columns)) {}
 
 void SheetCells::Set(int row, int column, SheetCell text) {
     if (row < 0 || column < 0)
@@ -16,18 +29,17 @@ void SheetCells::Set(int row, int column, SheetCell text) {
     if (column >= columns_) {
         // Wider: every row gets the new columns.
         const int wider = column + 1;
-        std::vector<SheetCell> grown(static_cast<std::size_t>(rows_) *
-                                     static_cast<std::size_t>(wider));
-        for (int r = 0; r < rows_; ++r)
-            for (int c = 0; c < columns_; ++c)
-                grown[static_cast<std::size_t>(r * wider + c)] =
-                    std::move(cells_[static_cast<std::size_t>(r * columns_ + c)]);
+        std::vector<SheetCell> grown(CellCount(rows_, wider));
+        for (std::size_t r = 0; r < static_cast<std::size_t>(rows_); ++r)
+            for (std::size_t c = 0; c < static_cast<std::size_t>(columns_); ++c)
+                grown[r * static_cast<std::size_t>(wider) + c] =
+                    std::move(cells_[r * static_cast<std::size_t>(columns_) + c]);
         cells_ = std::move(grown);
         columns_ = wider;
     }
     if (row >= rows_) {
+        cells_.resize(CellCount(row + 1, columns_));
         rows_ = row + 1;
-        cells_.resize(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(columns_));
     }
     cells_[static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
            static_cast<std::size_t>(column)] = std::move(text);

@@ -535,6 +535,14 @@ void CheckXmlParts(const Entries& entries) {
     }
 }
 
+// The package's parts checked, and the package mended when it needs it.
+std::optional<std::string> CheckedPackage(const std::string& path) {
+    Entries entries = PackageEntries(path);
+    std::optional<std::string> mended = MendedPackage(entries);
+    CheckXmlParts(entries);
+    return mended;
+}
+
 } // namespace
 
 } // namespace gw
@@ -553,9 +561,7 @@ gw_read_sheet(const gw::SheetReadRequest& request, gw::SheetReadReply& reply) {
             filter.read_file(request.path);
         } else {
             gw::CheckZipEntrySizes(request.path);
-            gw::Entries entries = gw::PackageEntries(request.path);
-            const std::optional<std::string> mended = gw::MendedPackage(entries);
-            gw::CheckXmlParts(entries);
+            const std::optional<std::string> mended = gw::CheckedPackage(request.path);
             orcus::orcus_xlsx filter(&receiver);
             if (mended)
                 filter.read_stream(*mended);

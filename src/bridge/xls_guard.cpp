@@ -82,14 +82,20 @@ public:
     }
 
 private:
-    // A sector's bytes; a last sector cut short by the file's end is taken
-    // with zeros for what is missing (some writers leave it short).
-    std::string Sector(std::uint32_t s) const {
+    // Appends a sector's bytes; a last sector cut short by the file's end is
+    // taken with zeros for what is missing (some writers leave it short).
+    void AppendSector(std::string& out, std::uint32_t s) const {
         const std::uint64_t at = (std::uint64_t{s} + 1) * sectorSize_;
         if (at >= file_.size())
             Damaged();
-        std::string bytes(file_.substr(static_cast<std::size_t>(at), sectorSize_));
-        bytes.resize(sectorSize_, '\0');
+        const std::string_view bytes = file_.substr(static_cast<std::size_t>(at), sectorSize_);
+        out += bytes;
+        out.append(sectorSize_ - bytes.size(), '\0');
+    }
+
+    std::string Sector(std::uint32_t s) const {
+        std::string bytes;
+        AppendSector(bytes, s);
         return bytes;
     }
 
@@ -127,11 +133,14 @@ private:
     }
 
     // Follows a chain from `start` through at most `limit` sectors (more is a
-    // loop); with a size, exactly as many sectors as it needs, cut to it.
-    template <class Read>
+    // loop), `append` adding each; with a size, exactly as many sectors as it
+    // needs, cut to it.
+    template <class Append>
     static std::string Chain(const std::vector<std::uint32_t>& table, std::uint32_t start,
-                             std::optional<std::uint32_t> size, std::size_t limit, Read read) {
+                             std::optional<std::uint32_t> size, std::size_t limit, Append append) {
         std::string out;
+        if (size)
+            out.reserve(*size);
         std::uint32_t s = start;
         std::size_t steps = 0;
         while (s != kEndOfChain) {
@@ -139,7 +148,7 @@ private:
                 Damaged();
             if (size && out.size() >= *size)
                 Damaged(); // longer than the stream
-            out += read(s);
+            append(out, s);
             s = table[s];
         }
         if (size) {
@@ -152,7 +161,8 @@ private:
 
     std::string SectorChain(std::uint32_t start, std::optional<std::uint32_t> size) const {
         const std::size_t sectors = (file_.size() + sectorSize_ - 1) / sectorSize_;
-        return Chain(fat_, start, size, sectors, [&](std::uint32_t s) { return Sector(s); });
+        return Chain(fat_, start, size, sectors,
+                     [&](std::string& out, std::uint32_t s) { AppendSector(out, s); });
     }
 
     std::string MiniStream(std::uint32_t start, std::uint32_t size) const {
@@ -165,11 +175,12 @@ private:
             Damaged();
         const std::string mini = SectorChain(Le(root, 116, 4), rootSize);
         constexpr std::size_t kMini = 64;
-        return Chain(miniFat_, start, size, mini.size() / kMini, [&](std::uint32_t s) {
-            if ((std::size_t{s} + 1) * kMini > mini.size())
-                Damaged();
-            return mini.substr(std::size_t{s} * kMini, kMini);
-        });
+        return Chain(miniFat_, start, size, mini.size() / kMini,
+                     [&](std::string& out, std::uint32_t s) {
+                         if ((std::size_t{s} + 1) * kMini > mini.size())
+                             Damaged();
+                         out.append(mini, std::size_t{s} * kMini, kMini);
+                     });
     }
 
     // The name up to its first NUL; a length past the name's 64 bytes is
@@ -462,8 +473,10 @@ private:
             // again, losing those it had.
             if (!sheet.dimension)
                 Damaged();
-            // A cell set twice loses the text of the first.
-            std::sort(sheet.cells.begin(), sheet.cells.end());
+            // A cell set twice loses the text of the first. (Writers give the
+            // cells in order, mostly.)
+            if (!std::is_sorted(sheet.cells.begin(), sheet.cells.end()))
+                std::sort(sheet.cells.begin(), sheet.cells.end());
             if (std::adjacent_find(sheet.cells.begin(), sheet.cells.end()) != sheet.cells.end())
                 Damaged();
         }

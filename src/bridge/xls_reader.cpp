@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace gw {
@@ -96,8 +95,11 @@ std::string ReadWhole(const std::string& path) {
         throw std::runtime_error(FreeXlReason(FREEXL_FILE_NOT_FOUND));
     if (static_cast<std::uint64_t>(in.tellg()) > kMaxXlsFileBytes)
         throw std::runtime_error("the file is larger than 256 MB");
+    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
     in.seekg(0);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        throw std::runtime_error(FreeXlReason(FREEXL_FILE_NOT_FOUND));
+    return bytes;
 }
 
 } // namespace

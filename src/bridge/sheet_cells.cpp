@@ -4,12 +4,24 @@
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 
 namespace gw {
 
+namespace {
+
+std::size_t CellCount(int rows, int columns) {
+    const std::size_t n = static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns);
+    if (n > kMaxSheetCells)
+        throw std::length_error("the sheet has more than " + std::to_string(kMaxSheetCells) +
+                                " cells");
+    return n;
+}
+
+} // namespace
+
 SheetCells::SheetCells(int rows, int columns)
-    : rows_(rows), columns_(columns),
-      spans_(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns)) {}
+    : rows_(rows), columns_(columns), spans_(CellCount(rows, columns)) {}
 
 void SheetCells::Set(int row, int column, const SheetCell& text) {
     if (row < 0 || column < 0)
@@ -17,7 +29,7 @@ void SheetCells::Set(int row, int column, const SheetCell& text) {
     if (column >= columns_) {
         // Wider: every row gets the new columns.
         const int wider = column + 1;
-        std::vector<Span> grown(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(wider));
+        std::vector<Span> grown(CellCount(rows_, wider));
         for (int r = 0; r < rows_; ++r)
             for (int c = 0; c < columns_; ++c)
                 grown[static_cast<std::size_t>(r) * static_cast<std::size_t>(wider) +
@@ -26,8 +38,8 @@ void SheetCells::Set(int row, int column, const SheetCell& text) {
         columns_ = wider;
     }
     if (row >= rows_) {
+        spans_.resize(CellCount(row + 1, columns_));
         rows_ = row + 1;
-        spans_.resize(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(columns_));
     }
     Span& span = spans_[Index(row, column)];
     if (!text) {

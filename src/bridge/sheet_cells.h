@@ -12,10 +12,15 @@ namespace gw {
 // A cell's text; nullopt for an empty cell (the Null of a database field).
 using SheetCell = std::optional<std::string>;
 
+// The most cells a sheet read is given (its used range, rows times columns):
+// a workbook naming one cell far out would otherwise ask for gigabytes.
+inline constexpr std::size_t kMaxSheetCells = std::size_t{1} << 22;
+
 // Row 0 is the sheet's first row (the column names); every row has
 // Columns() cells, the width of the sheet's used range. The texts are kept
 // one after the other in one buffer, a cell being where its text lies: a big
-// sheet holds millions of cells, most of a few characters.
+// sheet holds millions of cells, most of a few characters. Growing past
+// kMaxSheetCells throws std::length_error.
 class SheetCells {
 public:
     SheetCells() = default;

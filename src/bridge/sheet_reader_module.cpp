@@ -11,6 +11,7 @@
 #include <orcus/zip_archive.hpp>
 #include <orcus/zip_archive_stream.hpp>
 
+#include <pugixml.hpp>
 #include <zlib.h>
 
 #include <algorithm>
@@ -491,29 +492,64 @@ void CheckZipEntrySizes(const std::string& path) {
     }
 }
 
-// The package mended, or nullopt when it has nothing to mend.
-std::optional<std::string> MendedPackage(const std::string& path) {
+// Every entry of the package, in its order.
+Entries PackageEntries(const std::string& path) {
     orcus::zip_archive_stream_fd stream(path.c_str());
     orcus::zip_archive archive(&stream);
     archive.load();
     Entries entries;
-    bool mended = false;
     std::vector<unsigned char> buffer;
     for (std::size_t i = 0; i < archive.get_file_entry_count(); ++i) {
         std::string name(archive.get_file_entry_name(i));
         if (!archive.read_file_entry(name, buffer))
             continue;
-        std::string data(buffer.begin(), buffer.end());
+        // The reader ends each entry's bytes with a NUL of its own.
+        if (!buffer.empty() && buffer.back() == 0)
+            buffer.pop_back();
+        entries.emplace_back(std::move(name), std::string(buffer.begin(), buffer.end()));
+    }
+    return entries;
+}
+
+// The package mended, or nullopt when it has nothing to mend.
+std::optional<std::string> MendedPackage(Entries& entries) {
+    bool mended = false;
+    for (auto& [name, data] : entries)
         if (name.ends_with(".rels") && HasAbsoluteTarget(data)) {
             data = RelativeTargets(data, SourceFolder(name));
             mended = true;
         }
-        entries.emplace_back(std::move(name), std::move(data));
-    }
     MendInlineStrings(entries, mended);
     if (!mended)
         return std::nullopt;
     return StoredZip(entries);
+}
+
+// orcus's XML parser reads past the end of a part that stops inside a
+// markup (liborcus 0.17): a part orcus may parse as XML must be well-formed
+// before orcus sees it. Only a part whose first byte orcus refuses (an image,
+// a binary part) is left unchecked.
+void CheckXmlParts(const Entries& entries) {
+    for (const auto& [name, data] : entries) {
+        if (data.empty() ||
+            std::string_view(" \t\r\n\v\f<\xEF").find(data[0]) == std::string_view::npos)
+            continue;
+        std::string_view text = data;
+        if (text.starts_with("\xEF\xBB\xBF"))
+            text.remove_prefix(3);
+        pugi::xml_document doc;
+        if (text.find('\0') != std::string_view::npos ||
+            !doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8))
+            throw std::runtime_error("its part " + name + " is not well-formed XML");
+    }
+}
+
+// The package's parts checked, and the package mended when it needs it.
+std::optional<std::string> CheckedPackage(const std::string& path) {
+    Entries entries = PackageEntries(path);
+    std::optional<std::string> mended = MendedPackage(entries);
+    CheckXmlParts(entries);
+    return mended;
 }
 
 } // namespace
@@ -531,12 +567,14 @@ gw_read_sheet(const gw::SheetReadRequest& request, gw::SheetReadReply& reply) {
             gw::ReadXlsSheet(request, reply);
         } else if (request.format == gw::WorkbookFormat::Ods) {
             gw::CheckZipEntrySizes(request.path);
+            gw::CheckXmlParts(gw::PackageEntries(request.path));
             orcus::orcus_ods filter(&receiver);
             filter.read_file(request.path);
         } else {
             gw::CheckZipEntrySizes(request.path);
+            const std::optional<std::string> mended = gw::CheckedPackage(request.path);
             orcus::orcus_xlsx filter(&receiver);
-            if (const std::optional<std::string> mended = gw::MendedPackage(request.path))
+            if (mended)
                 filter.read_stream(*mended);
             else
                 filter.read_file(request.path);

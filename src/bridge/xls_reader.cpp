@@ -1,8 +1,15 @@
-// The .xls reader of the workbook reader module, over FreeXL.
+// The .xls reader of the workbook reader module, over FreeXL: FreeXL opens
+// the workbook as the guard repacks it (xls_guard.h), from memory.
 #include "bridge/sheet_reader.h"
+#include "bridge/xls_guard.h"
 
 #include <freexl.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <stdexcept>
 
 namespace gw {
@@ -56,11 +63,51 @@ SheetCell FreeXlCellText(const FreeXL_CellValue& v) {
     }
 }
 
+// A file only this process sees and that leaves nothing behind, named by a
+// path FreeXL can open.
+class MemoryFile {
+public:
+    explicit MemoryFile(const std::string& bytes) : fd_(memfd_create("workbook", MFD_CLOEXEC)) {
+        if (fd_ < 0)
+            throw std::runtime_error(std::string("no memory file: ") + std::strerror(errno));
+        for (std::size_t done = 0; done < bytes.size();) {
+            const ssize_t n = write(fd_, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                throw std::runtime_error(std::string("no memory file: ") + std::strerror(errno));
+            done += static_cast<std::size_t>(n);
+        }
+    }
+    ~MemoryFile() { close(fd_); }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+
+    std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+private:
+    int fd_;
+};
+
+std::string ReadWhole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        throw std::runtime_error(FreeXlReason(FREEXL_FILE_NOT_FOUND));
+    if (static_cast<std::uint64_t>(in.tellg()) > kMaxXlsFileBytes)
+        throw std::runtime_error("the file is larger than 256 MB");
+    std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size())))
+        throw std::runtime_error(FreeXlReason(FREEXL_FILE_NOT_FOUND));
+    return bytes;
+}
+
 } // namespace
 
 void ReadXlsSheet(const SheetReadRequest& request, SheetReadReply& reply) {
+    const MemoryFile image(GuardedXlsImage(ReadWhole(request.path)));
     FreeXlHandle handle;
-    Check(freexl_open(request.path.c_str(), &handle.h));
+    Check(freexl_open(image.Path().c_str(), &handle.h));
     unsigned int info = 0;
     if (freexl_get_info(handle.h, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK &&
         info == FREEXL_BIFF_OBFUSCATED)

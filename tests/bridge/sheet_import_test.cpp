@@ -166,6 +166,57 @@ TEST(ImportSheet, RefusesAPackageWhosePartsClaimMoreThanItHolds) {
     }
 }
 
+// Workbooks on which FreeXL 1.0.6 or liborcus 0.17, given the file as it is,
+// read outside their buffers, lose memory or allocate without bound (see
+// tests/data/bridge/make_hostile_workbooks.py): each import ends with the
+// reader's message before the library sees the file, and nothing is cleared.
+TEST(ImportSheet, RefusesHostileWorkbooksBeforeTheirReaderSeesThem) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"directory_name_overrun.xls", "the file is damaged"},
+        {"stream_ends_before_last_sheet.xls", "the file is damaged"},
+        {"second_dimension.xls", "the file is damaged"},
+        {"shared_string_past_continue.xls", "the file is damaged"},
+        {"label_past_record.xls", "the file is damaged"},
+        {"sheets_claim_gigabytes.xls", "its sheets claim more cells than can be read"},
+        {"orcus_parser_overrun.xlsx", "its part xl/worksheets/sheet2.xml is not well-formed XML"},
+    };
+    bool cleared = false;
+    gw::SheetImporter importer;
+    importer.sheetName = "sdo";
+    importer.fieldCount = 8;
+    importer.clear = [&] { cleared = true; };
+    importer.place = [](const SheetRecord&) { return RecordFate::Placed; };
+    for (const auto& [name, reason] : cases) {
+        const std::string path = gwtest::DataPath(std::string("bridge/hostile/") + name);
+        try {
+            gw::ImportSheet(path, importer);
+            ADD_FAILURE() << name << " was accepted";
+        } catch (const gw::WorkbookError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "'" + path + "' could not be read as a workbook: " + reason);
+        }
+    }
+    EXPECT_FALSE(cleared);
+}
+
+// One cell at a sheet's last row and column would make the sheet 17 billion
+// cells: the import ends with a message instead of asking for the memory.
+TEST(ImportSheet, RefusesASheetTooLargeToHold) {
+    gw::SheetImporter importer;
+    importer.sheetName = "sdo";
+    importer.fieldCount = 8;
+    importer.place = [](const SheetRecord&) { return RecordFate::Placed; };
+    const std::string path = gwtest::DataPath("bridge/hostile/far_cell.xlsx");
+    try {
+        gw::ImportSheet(path, importer);
+        ADD_FAILURE() << "accepted";
+    } catch (const gw::WorkbookError& e) {
+        EXPECT_EQ(std::string(e.what()), "'" + path +
+                                             "' could not be read as a workbook: the sheet has "
+                                             "more than 4194304 cells");
+    }
+}
+
 TEST(NumberCellText, ShortestTextWholeNumbersWithoutExponent) {
     const std::pair<double, const char*> cases[] = {
         {16.0, "16"},

@@ -17,6 +17,10 @@
 #include "bridge/Uemcy.h"
 #include "bridge/Updo.h"
 #include "extras/UXML.h"
+#include "gateway/USetPdo.h"
+#include "gateway/USetVar.h"
+#include "gateway/Upargen.h"
+#include "gateway/document_names.h"
 #include "ui/guard.h"
 #include "ui/prompts.h"
 
@@ -93,12 +97,17 @@ void ResetPeak() {
 
 // --- the inputs ---------------------------------------------------------
 
+// A document of rows under its root, or under a list element inside it.
 void WriteRows(const std::string& path, const char* root,
-               const std::function<void(std::string&, int)>& row) {
+               const std::function<void(std::string&, int)>& row, const char* list = nullptr) {
     std::string text = std::string("<") + root + ">\n";
+    if (list)
+        text += std::string("<") + list + ">\n";
     text.reserve(kDocumentBytes + (1 << 20));
     for (int i = 0; text.size() < kDocumentBytes; ++i)
         row(text, i);
+    if (list)
+        text += std::string("</") + list + ">\n";
     text += std::string("</") + root + ">\n";
     std::ofstream(path, std::ios::binary) << text;
 }
@@ -110,6 +119,26 @@ void Append(std::string& text, const char* format, auto... values) {
 }
 
 void MakeDocuments(const std::string& dir) {
+    // The gateway editors: frame lists far beyond the 30 rows they show, and
+    // the parameters followed by elements nobody reads.
+    for (const gw::FrameListKind kind : {gw::FrameListKind::Receive, gw::FrameListKind::Send})
+        WriteRows(
+            dir + "/" + gw::frames::FileName(kind), gw::frames::RootName(kind),
+            [kind](std::string& t, int i) {
+                Append(t,
+                       "<row Cob_Id=\"$%03X\" Dimension=\"%d\" Swap=\"0x00\"%s Mnemonic=\"Frame "
+                       "%d\"/>\n",
+                       0x181 + i % 0x600, i % 8 + 1,
+                       kind == gw::FrameListKind::Receive ? " Delete=\"N\"" : "", i + 1);
+            },
+            gw::frames::ListName(kind));
+    WriteRows(dir + "/pargen.xml", gw::pargen::kRoot, [](std::string& t, int i) {
+        if (i == 0)
+            t += "<Can_Baud>3</Can_Baud><Can_Type>1</Can_Type><Can_Send_Data>0</Can_Send_Data>"
+                 "<Can_Send_Time>100</Can_Send_Time><Can_TO>500</Can_TO><Profi_ID>3</Profi_ID>"
+                 "<Profi_Baud>0</Profi_Baud><Profi_Frames>1</Profi_Frames>\n";
+        Append(t, "<Note n=\"%d\">a note nobody reads</Note>\n", i);
+    });
     // The XML window: rows of attributes, as the project documents are.
     WriteRows(dir + "/window.xml", "rows", [](std::string& t, int i) {
         Append(t,
@@ -176,13 +205,13 @@ double SecondsOf(const std::function<void()>& f) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-template <class W> void ShowThenOk(W* w) {
+template <class W> void ShowThenOk(W* w, void (W::*press)() = &W::BitBtn1Click) {
     char text[64];
     const double show = SecondsOf([&] {
         w->show();
         QApplication::processEvents();
     });
-    const double ok = SecondsOf([&] { gw::Guarded(w, [w] { w->BitBtn1Click(); }); });
+    const double ok = SecondsOf([&] { gw::Guarded(w, [w, press] { (w->*press)(); }); });
     std::snprintf(text, sizeof text, "(show %.2f s, OK %.2f s) ", show, ok);
     phases = text;
     w->hide();
@@ -203,6 +232,11 @@ const std::vector<Case>& Cases() {
              gw::TFXML w;
              gw::Guarded(&w, [&] { w.btnopenClick(); });
          }},
+        {"pargen", "pargen.xml", [](const std::string&) { ShowThenOk(new gw::TFpargen); }},
+        {"receive-frames", "sdo.xml",
+         [](const std::string&) { ShowThenOk(new gw::TFSetVar, &gw::TFSetVar::bitbtn1Click); }},
+        {"send-frames", "pdo.xml",
+         [](const std::string&) { ShowThenOk(new gw::TFSetPdo, &gw::TFSetPdo::LbButton4Click); }},
         {"sdoaccess", "sdoaccess.xml", [](const std::string&) { ShowThenOk(new gw::TFsdo); }},
         {"rpdodef", "rpdodef.xml", [](const std::string&) { ShowThenOk(new gw::TFpdo); }},
         {"sdopdo", "sdopdo.xml", [](const std::string&) { ShowThenOk(new gw::TFInfopdo); }},
@@ -260,7 +294,7 @@ std::string Self() {
 }
 
 void RunAll(const std::string& dir) {
-    if (!fs::exists(dir + "/emcyword.xml")) {
+    if (!fs::exists(dir + "/emcyword.xml") || !fs::exists(dir + "/pargen.xml")) {
         std::printf("making the documents in %s\n", dir.c_str());
         MakeDocuments(dir);
     }
@@ -275,6 +309,9 @@ void RunAll(const std::string& dir) {
     const std::vector<std::pair<std::string, std::string>> runs = {
         {"xml-window", "window.xml"},
         {"xml-window", "window-text.xml"},
+        {"pargen", "pargen.xml"},
+        {"receive-frames", "sdo.xml"},
+        {"send-frames", "pdo.xml"},
         {"sdoaccess", "sdoaccess.xml"},
         {"rpdodef", "rpdodef.xml"},
         {"sdopdo", "sdopdo.xml"},

@@ -11,7 +11,6 @@
 #include <orcus/zip_archive.hpp>
 #include <orcus/zip_archive_stream.hpp>
 
-#include <pugixml.hpp>
 #include <zlib.h>
 
 #include <algorithm>
@@ -525,8 +524,121 @@ std::optional<std::string> MendedPackage(Entries& entries) {
     return StoredZip(entries);
 }
 
+bool IsXmlSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Whether every markup of an XML text is closed and its elements nest, with
+// one root: a check of the structure only, in one pass and without building a
+// tree (the sheet part of a big workbook is tens of megabytes).
+bool XmlStructureComplete(std::string_view t) {
+    constexpr auto npos = std::string_view::npos;
+    const std::size_t n = t.size();
+    std::vector<std::string_view> open;
+    bool rootSeen = false;
+    std::size_t p = 0;
+    // Moves past `end`; false when the text stops before it.
+    auto past = [&](std::string_view end) {
+        const std::size_t at = t.find(end, p);
+        if (at == npos)
+            return false;
+        p = at + end.size();
+        return true;
+    };
+    // Moves to the quote that closes the one at p; false when there is none.
+    auto quoted = [&] {
+        const std::size_t at = t.find(t[p], p + 1);
+        if (at == npos)
+            return false;
+        p = at;
+        return true;
+    };
+    for (;;) {
+        const std::size_t lt = t.find('<', p);
+        if (lt == npos)
+            break;
+        p = lt + 1;
+        if (p >= n)
+            return false;
+        if (t.compare(p, 3, "!--") == 0) {
+            p += 3;
+            if (!past("-->"))
+                return false;
+            continue;
+        }
+        if (t.compare(p, 8, "![CDATA[") == 0) {
+            p += 8;
+            if (open.empty() || !past("]]>"))
+                return false;
+            continue;
+        }
+        if (t[p] == '?') {
+            if (!past("?>"))
+                return false;
+            continue;
+        }
+        if (t[p] == '!') { // a declaration, past its internal subset
+            int depth = 0;
+            for (; p < n; ++p) {
+                const char c = t[p];
+                if (c == '"' || c == '\'') {
+                    if (!quoted())
+                        return false;
+                } else if (c == '[') {
+                    ++depth;
+                } else if (c == ']') {
+                    --depth;
+                } else if (c == '>' && depth <= 0) {
+                    break;
+                }
+            }
+            if (p++ >= n)
+                return false;
+            continue;
+        }
+        const bool closing = t[p] == '/';
+        if (closing)
+            ++p;
+        const std::size_t nameStart = p;
+        while (p < n && !IsXmlSpace(t[p]) && t[p] != '>' && t[p] != '/')
+            ++p;
+        const std::string_view name = t.substr(nameStart, p - nameStart);
+        if (name.empty())
+            return false;
+        bool empty = false;
+        for (;; ++p) {
+            if (p >= n)
+                return false;
+            const char c = t[p];
+            if (c == '"' || c == '\'') {
+                const std::size_t start = p;
+                if (!quoted() || t.substr(start, p - start).find('<') != npos)
+                    return false;
+            } else if (c == '<') {
+                return false;
+            } else if (c == '>') {
+                empty = t[p - 1] == '/';
+                ++p;
+                break;
+            }
+        }
+        if (closing) {
+            if (empty || open.empty() || open.back() != name)
+                return false;
+            open.pop_back();
+            continue;
+        }
+        if (open.empty() && rootSeen)
+            return false; // a second root
+        rootSeen = true;
+        if (!empty)
+            open.push_back(name);
+    }
+    return rootSeen && open.empty();
+}
+
 // orcus's XML parser reads past the end of a part that stops inside a
-// markup (liborcus 0.17): a part orcus may parse as XML must be well-formed
+// markup (liborcus 0.17): a part orcus may parse as XML must be complete
 // before orcus sees it. Only a part whose first byte orcus refuses (an image,
 // a binary part) is left unchecked.
 void CheckXmlParts(const Entries& entries) {
@@ -537,9 +649,7 @@ void CheckXmlParts(const Entries& entries) {
         std::string_view text = data;
         if (text.starts_with("\xEF\xBB\xBF"))
             text.remove_prefix(3);
-        pugi::xml_document doc;
-        if (text.find('\0') != std::string_view::npos ||
-            !doc.load_buffer(text.data(), text.size(), pugi::parse_default, pugi::encoding_utf8))
+        if (text.find('\0') != std::string_view::npos || !XmlStructureComplete(text))
             throw std::runtime_error("its part " + name + " is not well-formed XML");
     }
 }

@@ -11,6 +11,7 @@
 //
 // Run with QT_QPA_PLATFORM=offscreen on a Release build.
 #include "app/project_globals.h"
+#include "bench_prompts.h"
 #include "bridge/UInfoPdo.h"
 #include "bridge/USdo.h"
 #include "bridge/UWemcy.h"
@@ -47,9 +48,11 @@ constexpr std::size_t kDocumentBytes = 50u << 20;
 
 // Answers every file dialog with the case's file and every question with Yes;
 // what the windows tell is printed.
-class BenchPrompts : public gw::Prompts {
+class BenchPrompts : public gwbench::FileDialogAnswers {
 public:
-    explicit BenchPrompts(QString file) : file_(std::move(file)) { gw::InstallPrompts(this); }
+    explicit BenchPrompts(QString file) : FileDialogAnswers(std::move(file)) {
+        gw::InstallPrompts(this);
+    }
     ~BenchPrompts() override { gw::InstallPrompts(nullptr); }
 
     void Message(QWidget*, const QString& text) override { Tell("message", text); }
@@ -58,18 +61,6 @@ public:
         Tell("question", text);
         return true;
     }
-    std::optional<QString> OpenFile(QWidget*, const QString&, const QString&,
-                                    const QString&) override {
-        return file_;
-    }
-    std::optional<QString> SaveFile(QWidget*, const QString&, const QString&, const QString&,
-                                    const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> Folder(QWidget*, const QString&, const QString&,
-                                  const QString&) override {
-        return std::nullopt;
-    }
 
     std::string told;
 
@@ -77,7 +68,6 @@ private:
     void Tell(const char* kind, const QString& text) {
         told += std::string(told.empty() ? "" : "; ") + kind + ": " + text.left(90).toStdString();
     }
-    QString file_;
 };
 
 long StatusKiB(const char* key) {

@@ -15,6 +15,7 @@
 #include "bridge/stored_pdo.h"
 
 #include "app/project_globals.h"
+#include "bench_prompts.h"
 #include "ui/prompts.h"
 
 #include <QApplication>
@@ -91,22 +92,10 @@ std::string BareDocument(const gw::StoredPdos& m) {
 }
 
 // Answers every prompt of a show at once, so the shows run unattended.
-class Quiet : public gw::Prompts {
+class Quiet : public gwbench::FileDialogAnswers {
     void Message(QWidget*, const QString&) override {}
     void Error(QWidget*, const QString&) override {}
     bool Question(QWidget*, const QString&, const QString&) override { return false; }
-    std::optional<QString> OpenFile(QWidget*, const QString&, const QString&,
-                                    const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> SaveFile(QWidget*, const QString&, const QString&, const QString&,
-                                    const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> Folder(QWidget*, const QString&, const QString&,
-                                  const QString&) override {
-        return std::nullopt;
-    }
 };
 
 } // namespace

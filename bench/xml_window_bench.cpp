@@ -4,6 +4,7 @@
 // (offscreen by default).
 #include "app/Unewp.h"
 #include "app/project_globals.h"
+#include "bench_prompts.h"
 #include "extras/UXML.h"
 #include "ui/prompts.h"
 #include "xml_bench_document.h"
@@ -54,29 +55,14 @@ double ResidentMb() {
 }
 
 // Answers the file dialog with one file; nothing else is expected.
-class OneFile : public gw::Prompts {
+class OneFile : public gwbench::FileDialogAnswers {
 public:
-    explicit OneFile(QString path) : path_(std::move(path)) {}
+    explicit OneFile(QString path) : FileDialogAnswers(std::move(path)) {}
     void Message(QWidget*, const QString& t) override {
         std::printf("message: %s\n", qPrintable(t));
     }
     void Error(QWidget*, const QString& t) override { std::printf("error: %s\n", qPrintable(t)); }
     bool Question(QWidget*, const QString&, const QString&) override { return false; }
-    std::optional<QString> OpenFile(QWidget*, const QString&, const QString&,
-                                    const QString&) override {
-        return path_;
-    }
-    std::optional<QString> SaveFile(QWidget*, const QString&, const QString&, const QString&,
-                                    const QString&) override {
-        return std::nullopt;
-    }
-    std::optional<QString> Folder(QWidget*, const QString&, const QString&,
-                                  const QString&) override {
-        return std::nullopt;
-    }
-
-private:
-    QString path_;
 };
 
 } // namespace

@@ -56,12 +56,12 @@ bool RoundTrip(const std::string& path, const std::function<gw::BridgeLoad(Model
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0)
-        return 0;
     const std::string path = gwfuzz::ScratchPath("document.xml");
-    gwfuzz::Spill(path, std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
+    const std::optional<unsigned> pick = gwfuzz::SpillPicked(data, size, path);
+    if (!pick)
+        return 0;
     bool same = true;
-    switch (data[0] % 4) {
+    switch (*pick % 4) {
     case 0:
         same = RoundTrip<gw::EmcyLists>(
             path, [&](gw::EmcyLists& m) { return gw::LoadEmcyDefs(path, m); },

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,6 +28,16 @@ inline std::string ScratchPath(const std::string& name) {
 inline void Spill(const std::string& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// An input whose first byte picks what the rest is read as: the rest spilled
+// to a file, the pick returned; nullopt for an empty input.
+inline std::optional<unsigned> SpillPicked(const std::uint8_t* data, std::size_t size,
+                                           const std::string& path) {
+    if (size == 0)
+        return std::nullopt;
+    Spill(path, std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));
+    return data[0];
 }
 
 } // namespace gwfuzz

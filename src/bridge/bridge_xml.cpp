@@ -239,17 +239,6 @@ namespace {
 // Entries printed at once; their nodes are then let go.
 constexpr std::size_t kEntriesPerBatch = 4096;
 
-class AppendWriter : public pugi::xml_writer {
-public:
-    explicit AppendWriter(std::string& out) : out_(out) {}
-    void write(const void* data, std::size_t size) override {
-        out_.append(static_cast<const char*>(data), size);
-    }
-
-private:
-    std::string& out_;
-};
-
 } // namespace
 
 EntryDocumentText::EntryDocumentText(const char* rootName, std::size_t expectedEntries,
@@ -269,7 +258,7 @@ pugi::xml_node EntryDocumentText::Append(const char* entryName) {
 void EntryDocumentText::Flush() {
     if (printed_ == 0)
         text_ = "<" + rootName_ + ">";
-    AppendWriter out(text_);
+    StringXmlWriter out(text_);
     for (pugi::xml_node n : holder_.children())
         n.print(out, "", pugi::format_raw, pugi::encoding_utf8);
     if (sink_) {
@@ -287,7 +276,7 @@ void EntryDocumentText::Flush() {
 std::string EntryDocumentText::Finish() {
     if (!any_) { // an empty root, as the document prints it
         std::string empty;
-        AppendWriter out(empty);
+        StringXmlWriter out(empty);
         batch_.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
         if (!sink_)
             return empty;

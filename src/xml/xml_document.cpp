@@ -35,18 +35,6 @@ void Position(const std::string& text, std::ptrdiff_t offset, long& line, long& 
     throw XmlError(msg, line, column);
 }
 
-// Collects the saved text without a stream in between.
-class StringWriter : public pugi::xml_writer {
-public:
-    explicit StringWriter(std::string& out) : out_(out) {}
-    void write(const void* data, std::size_t size) override {
-        out_.append(static_cast<const char*>(data), size);
-    }
-
-private:
-    std::string& out_;
-};
-
 } // namespace
 
 XmlDocument XmlDocument::LoadFile(const std::string& path) {
@@ -76,7 +64,7 @@ pugi::xml_node XmlDocument::ResetWithRoot(const char* rootName) {
 
 std::string XmlDocument::Text() const {
     std::string text;
-    StringWriter out(text);
+    StringXmlWriter out(text);
     doc_.save(out, "", pugi::format_raw | pugi::format_no_declaration, pugi::encoding_utf8);
     return text;
 }

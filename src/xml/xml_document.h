@@ -53,6 +53,18 @@ private:
     FileBytes text_;
 };
 
+// Appends what pugixml saves to a string, without a stream in between.
+class StringXmlWriter : public pugi::xml_writer {
+public:
+    explicit StringXmlWriter(std::string& out) : out_(out) {}
+    void write(const void* data, std::size_t size) override {
+        out_.append(static_cast<const char*>(data), size);
+    }
+
+private:
+    std::string& out_;
+};
+
 // The text of a named child element, if the element is there.
 std::optional<std::string> ChildText(pugi::xml_node parent, const char* name);
 

@@ -1,7 +1,6 @@
 // The program's own start-up, as main.cpp runs it, ending once the main window
 // is painted.
 #include "app/UBrinvaleFirmWare.h"
-#include "app/app_identity.h"
 #include "app/windows.h"
 #include "startup_probe.h"
 int main(int argc, char** argv) {

@@ -15,6 +15,7 @@
 #include "output/bank_image.h"
 #include "output/commissioning_report.h"
 #include "output/gsd_file.h"
+#include "ui/after_first_paint.h"
 #include "ui/clickable_label.h"
 #include "ui/guard.h"
 #include "ui/look.h"
@@ -22,7 +23,9 @@
 #include "update/UBootSer.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -247,6 +250,20 @@ void TFBrinvaleFirmWare::FormClose() {
 void TFBrinvaleFirmWare::closeEvent(QCloseEvent* e) {
     Guarded(this, [this] { FormClose(); });
     e->accept();
+}
+
+void SetApplicationIdentity() {
+    // No display name: Qt would append it to every window's caption on Linux.
+    QApplication::setApplicationName(kApplicationTitle);
+    // Lets the desktop match the window with the installed menu entry and icon.
+    QApplication::setDesktopFileName("example.velmora.sw40931");
+}
+
+void SetWindowIconAfterFirstPaint(QWidget* mainWindow) {
+    // An installed copy finds its icon in the icon theme; a build has none.
+    RunAfterFirstPaint(mainWindow, [] {
+        QApplication::setWindowIcon(QIcon::fromTheme("example.velmora.sw40931"));
+    });
 }
 
 } // namespace gw

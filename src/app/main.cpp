@@ -1,5 +1,4 @@
 #include "app/UBrinvaleFirmWare.h"
-#include "app/app_identity.h"
 #include "app/program_options.h"
 #include "app/windows.h"
 #include "ui/close_on_signal.h"

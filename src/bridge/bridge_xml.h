@@ -33,11 +33,11 @@ BridgeLoad ReadEntries(const std::string& path, const std::function<void(pugi::x
 
 // What ReadEntries does with a document of more than `pieceBytes`: the
 // document's text is checked piece by piece (each a run of whole entries of
-// about `pieceBytes`), then parsed again piece by piece for the entries. A
-// document of any other shape than a root element with entries (a
-// declaration, a comment or a doctype before the root, anything but
-// whitespace after it) and one that is not well-formed are read whole, as a
-// small one is, so results and messages are the same.
+// about `pieceBytes`, see xml/xml_pieces.h), then parsed again piece by piece
+// for the entries. A document of any other shape than a root element with
+// entries (a declaration, a comment or a doctype before the root) and one that
+// is not well-formed are read whole, as a small one is, so results and
+// messages are the same.
 BridgeLoad ReadEntriesInPieces(const std::string& path,
                                const std::function<void(pugi::xml_node)>& entry,
                                const ProgressHooks* progress, std::size_t pieceBytes,

@@ -6,6 +6,7 @@
 #include "common/project_files.h"
 #include "gateway/frame_list.h"
 #include "xml/xml_document.h"
+#include "xml/xml_pieces.h"
 
 #include <cstring>
 #include <filesystem>
@@ -14,9 +15,11 @@ namespace gw {
 
 namespace {
 
-// Reads the file at doc.path when there is one; `parse` fills the value from the
-// document. Any error leaves the value in state Failed with the error kept.
-template <class Parse> void ReadInto(DocumentRead& doc, Parse parse) {
+// Reads the file at doc.path when there is one: a big one a piece at a time
+// with `pieces`, which tells false when the document must be read whole after
+// all; a small one, and those, whole with `parse`. Any error leaves the value
+// in state Failed with the error kept.
+template <class Pieces, class Parse> void ReadInto(DocumentRead& doc, Pieces pieces, Parse parse) {
     switch (KindOfPath(doc.path)) {
     case PathKind::Missing:
         doc.state = DocumentState::Missing;
@@ -29,7 +32,14 @@ template <class Parse> void ReadInto(DocumentRead& doc, Parse parse) {
         break;
     case PathKind::RegularFile:
         try {
-            parse(std::make_shared<XmlDocument>(XmlDocument::LoadFile(doc.path)));
+            FileBytes bytes = ReadFileBytes(doc.path);
+            if (bytes.size <= kXmlPieceBytes) {
+                parse(std::make_shared<XmlDocument>(
+                    XmlDocument::LoadBytes(std::move(bytes), doc.path)));
+            } else if (!pieces(std::make_shared<FileBytes>(std::move(bytes)))) {
+                // Read again: the pieces were parsed where they lay.
+                parse(std::make_shared<XmlDocument>(XmlDocument::LoadFile(doc.path)));
+            }
             doc.state = DocumentState::Read;
             return;
         } catch (const std::exception&) {
@@ -134,11 +144,22 @@ PargenDocument ReadPargenDocument(const std::string& path) {
     PargenDocument doc;
     doc.path = path;
     doc.name = FileNameOf(path);
-    ReadInto(doc, [&](const std::shared_ptr<XmlDocument>& xml) {
-        const pugi::xml_node root = xml->Root();
+    // The first of each element's name under the root, in document order.
+    const auto take = [&](pugi::xml_node parent) {
         for (std::size_t i = 0; i < std::size(pargen::kElements); ++i)
-            doc.texts[i] = ChildText(root, pargen::kElements[i]);
-    });
+            if (!doc.texts[i])
+                doc.texts[i] = ChildText(parent, pargen::kElements[i]);
+    };
+    ReadInto(
+        doc,
+        [&](const std::shared_ptr<FileBytes>& bytes) {
+            if (ReadChildrenInPieces(bytes->data.get(), bytes->size, nullptr, kXmlPieceBytes, {},
+                                     take))
+                return true;
+            doc.texts = {};
+            return false;
+        },
+        [&](const std::shared_ptr<XmlDocument>& xml) { take(xml->Root()); });
     return doc;
 }
 
@@ -147,19 +168,36 @@ FrameListDocument ReadFrameListDocument(FrameListKind kind, const std::string& p
     doc.kind = kind;
     doc.path = path;
     doc.name = FileNameOf(path);
-    ReadInto(doc, [&](const std::shared_ptr<XmlDocument>& xml) {
-        const pugi::xml_node list = xml->Root().child(frames::ListName(kind));
-        doc.hasList = !list.empty();
-        // Comments and text count as frames too: every reader agrees on the number.
-        // Counted first: growing a list of 100 000 records costs more than the count.
-        std::size_t count = 0;
-        for (pugi::xml_node node = list.first_child(); node; node = node.next_sibling())
-            ++count;
-        doc.records.reserve(count);
+    // Comments and text count as frames too: every reader agrees on the number.
+    const auto take = [&](pugi::xml_node list) {
         for (pugi::xml_node node = list.first_child(); node; node = node.next_sibling())
             doc.records.push_back(RecordOf(node));
-        doc.xml = xml;
-    });
+    };
+    ReadInto(
+        doc,
+        [&](const std::shared_ptr<FileBytes>& bytes) {
+            // The records point into the text, parsed a piece at a time where it lies.
+            if (ReadChildrenInPieces(
+                    bytes->data.get(), bytes->size, frames::ListName(kind), kXmlPieceBytes,
+                    [&](std::size_t frames) { doc.records.reserve(frames); }, take)) {
+                doc.hasList = true;
+                doc.texts = bytes;
+                return true;
+            }
+            doc.records = {};
+            return false;
+        },
+        [&](const std::shared_ptr<XmlDocument>& xml) {
+            const pugi::xml_node list = xml->Root().child(frames::ListName(kind));
+            doc.hasList = !list.empty();
+            // Counted first: growing a list of 100 000 records costs more than the count.
+            std::size_t count = 0;
+            for (pugi::xml_node node = list.first_child(); node; node = node.next_sibling())
+                ++count;
+            doc.records.reserve(count);
+            take(list);
+            doc.texts = xml;
+        });
     return doc;
 }
 

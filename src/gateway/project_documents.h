@@ -16,8 +16,6 @@
 
 namespace gw {
 
-class XmlDocument;
-
 enum class DocumentState {
     Missing, // no file: the document's defaults or an empty list
     Read,
@@ -73,7 +71,7 @@ struct FrameListDocument : DocumentRead {
     FrameListKind kind = FrameListKind::Receive;
     bool hasList = false; // the list element is there under the first node
     std::vector<FrameRecord> records;
-    std::shared_ptr<const XmlDocument> xml; // what the records point into
+    std::shared_ptr<const void> texts; // what the records point into
 };
 
 // pargen.xml: the text of each element under the first node, absent when the

@@ -38,8 +38,12 @@ void Position(const std::string& text, std::ptrdiff_t offset, long& line, long& 
 } // namespace
 
 XmlDocument XmlDocument::LoadFile(const std::string& path) {
+    return LoadBytes(ReadFileBytes(path), path);
+}
+
+XmlDocument XmlDocument::LoadBytes(FileBytes bytes, const std::string& path) {
     XmlDocument d;
-    d.text_ = ReadFileBytes(path);
+    d.text_ = std::move(bytes);
     // Parsed where it was read: no copy of a file that may be megabytes long.
     const pugi::xml_parse_result r = d.doc_.load_buffer_inplace(d.text_.data.get(), d.text_.size,
                                                                 kParseOptions, pugi::encoding_auto);

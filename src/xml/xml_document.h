@@ -31,6 +31,8 @@ public:
 
     // Parses the whole file; throws XmlError (not well-formed) or FileError.
     static XmlDocument LoadFile(const std::string& path);
+    // The same for the file's bytes, already read from `path`.
+    static XmlDocument LoadBytes(FileBytes bytes, const std::string& path);
     static XmlDocument LoadText(const std::string& text);
 
     // The first top-level node, whatever its kind; empty for an empty document.

@@ -133,5 +133,58 @@ TEST(ProjectDocuments, ParameterBlockNeedsEveryElementAsAnInteger) {
     EXPECT_EQ(messages[1], "Element 'Can_Send_Data' not found in '" + (dir / "pargen.xml") + "'");
 }
 
+// Documents too big to hold as one tree are read a piece at a time; they must
+// read as the same documents small would.
+TEST(ProjectDocuments, BigDocumentsReadAsSmallOnesDo) {
+    gwtest::TempDir dir;
+    std::string rows;
+    int n = 0;
+    while (rows.size() < (std::size_t(3) << 20)) {
+        ++n;
+        rows += "  <row Cob_Id=\"$" + std::to_string(100 + n % 900) + "\" Dimension=\"" +
+                std::to_string(n % 9) + "\" Mnemonic=\"F&amp;" + std::to_string(n) + "\"/>\n";
+        if (n % 1000 == 0)
+            rows += "  <!-- a thousand more -->\n";
+    }
+    const std::string list = "<Profibus_to_Send_CAN>\n <Other/>\n <Send_Frames>\n" + rows +
+                             " last words</Send_Frames>\n</Profibus_to_Send_CAN>\n";
+    gwtest::WriteFile(dir / "pdo.xml", list);
+    const FrameListDocument big = ReadFrameListDocument(FrameListKind::Send, dir / "pdo.xml");
+    ASSERT_EQ(big.state, DocumentState::Read);
+    EXPECT_TRUE(big.hasList);
+    ASSERT_EQ(big.records.size(), static_cast<std::size_t>(n + n / 1000 + 1));
+    EXPECT_EQ(big.records[0].Mnemonic, "F&1");
+    EXPECT_EQ(big.records[1000].CobId, std::nullopt);      // the comment
+    EXPECT_EQ(big.records.back().Dimension, std::nullopt); // the text
+    const std::size_t last = big.records.size() - 2;
+    EXPECT_EQ(big.records[last].Mnemonic, "F&" + std::to_string(n));
+    // Every ninth frame has Dimension 0; a comment or a text has neither attribute.
+    const Findings findings = GeneratorFindings(big, true);
+    EXPECT_EQ(findings.size(), static_cast<std::size_t>(n / 9 + 2 * (n / 1000 + 1)));
+
+    // Not well-formed far into the list: the message of the whole document.
+    std::string broken = list;
+    broken.insert(broken.find(" last words"), "<row Dimension=\"1\">");
+    gwtest::WriteFile(dir / "sdo.xml", broken);
+    const FrameListDocument bad = ReadFrameListDocument(FrameListKind::Receive, dir / "sdo.xml");
+    ASSERT_EQ(bad.state, DocumentState::Failed);
+    EXPECT_NE(bad.failure->message.find("Start-end tags mismatch (line "), std::string::npos)
+        << bad.failure->message;
+    EXPECT_TRUE(bad.records.empty());
+
+    // The parameters among many elements nobody reads; the first of two wins.
+    std::string notes;
+    while (notes.size() < (std::size_t(2) << 20))
+        notes += "<Note>a note nobody reads</Note>\n";
+    gwtest::WriteFile(dir / "pargen.xml",
+                      "<Par_Gen>" + notes + "<Can_Baud>5</Can_Baud>" + notes +
+                          "<Can_Baud>6</Can_Baud><Profi_ID><![CDATA[7]]></Profi_ID></Par_Gen>");
+    const PargenDocument pargen = ReadPargenDocument(dir / "pargen.xml");
+    ASSERT_EQ(pargen.state, DocumentState::Read);
+    EXPECT_EQ(pargen.Text("Can_Baud"), "5");
+    EXPECT_EQ(pargen.Text("Profi_ID"), "7");
+    EXPECT_EQ(pargen.Text("Can_Type"), std::nullopt);
+}
+
 } // namespace
 } // namespace gw

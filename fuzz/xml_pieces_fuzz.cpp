@@ -1,0 +1,61 @@
+// The children of an element read a piece at a time on any bytes: when the
+// piece reading accepts a document, the whole reading must accept it too and
+// give the same children, their strings intact after their pieces are gone.
+// The first byte picks the size of the pieces (its low six bits) and the
+// element (its high two: the root, "L", "Receive_Frames", "Send_Frames").
+#include "xml/xml_document.h"
+#include "xml/xml_pieces.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Printed(pugi::xml_node n) {
+    std::ostringstream out;
+    n.print(out, "", pugi::format_raw);
+    return out.str();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1)
+        return 0;
+    const std::size_t pieceBytes = 1 + (data[0] & 0x3F);
+    static const char* const kLists[] = {nullptr, "L", "Receive_Frames", "Send_Frames"};
+    const char* list = kLists[data[0] >> 6];
+    const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+
+    std::string buffer = text;
+    std::vector<std::string> printed;
+    std::vector<const char*> values;
+    const bool read = gw::ReadChildrenInPieces(
+        buffer.data(), buffer.size(), list, pieceBytes, {}, [&](pugi::xml_node piece) {
+            for (pugi::xml_node n : piece.children()) {
+                printed.push_back(Printed(n));
+                values.push_back(n.first_attribute().value());
+            }
+        });
+    if (!read)
+        return 0;
+
+    pugi::xml_document doc;
+    if (!doc.load_buffer(text.data(), text.size(), gw::kXmlParseOptions))
+        std::abort(); // the pieces took a document the whole reading refuses
+    const pugi::xml_node root = doc.first_child();
+    std::size_t i = 0;
+    for (pugi::xml_node n : (list ? root.child(list) : root).children()) {
+        if (i >= printed.size() || printed[i] != Printed(n) ||
+            std::string(values[i]) != n.first_attribute().value())
+            std::abort();
+        ++i;
+    }
+    if (i != printed.size())
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,139 @@
+// The children of an element read a piece at a time must be those of the
+// whole document read at once, or the reading must give way to the whole one.
+#include "xml/xml_pieces.h"
+
+#include "xml/xml_document.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Printed(pugi::xml_node n) {
+    std::ostringstream out;
+    n.print(out, "", pugi::format_raw);
+    return out.str();
+}
+
+// Each child as it prints, and its first attribute's value as a pointer kept
+// past its piece, read back at the end.
+struct Children {
+    bool read = false;
+    std::vector<std::string> printed;
+    std::vector<std::string> firstValues;
+};
+
+Children Whole(const std::string& text, const char* list) {
+    Children c;
+    pugi::xml_document doc;
+    if (!doc.load_buffer(text.data(), text.size(), gw::kXmlParseOptions))
+        return c;
+    c.read = true;
+    const pugi::xml_node root = doc.first_child();
+    for (pugi::xml_node n : (list ? root.child(list) : root).children()) {
+        c.printed.push_back(Printed(n));
+        c.firstValues.push_back(n.first_attribute().value());
+    }
+    return c;
+}
+
+Children InPieces(std::string text, const char* list, std::size_t pieceBytes) {
+    Children c;
+    std::vector<const char*> kept;
+    c.read = gw::ReadChildrenInPieces(text.data(), text.size(), list, pieceBytes, {},
+                                      [&](pugi::xml_node piece) {
+                                          for (pugi::xml_node n : piece.children()) {
+                                              c.printed.push_back(Printed(n));
+                                              kept.push_back(n.first_attribute().value());
+                                          }
+                                      });
+    for (const char* v : kept)
+        c.firstValues.emplace_back(v);
+    return c;
+}
+
+TEST(XmlPieces, ChildrenAreThoseOfTheWholeDocumentOrTheWholeReadingDecides) {
+    const struct {
+        const char* name;
+        const char* list; // null: the root's children
+        std::string text;
+        bool pieces; // read in pieces (else left to the whole reading)
+    } cases[] = {
+        {"list rows", "L",
+         "<R>\n <L>\n  <row a=\"1\" b=\"x&amp;y\"/>\n  <row a='2'></row>\n </L>\n</R>", true},
+        {"every kind of child", "L",
+         "<R><L>\r\n <row a=\"x>y\" b='/>'/>text &amp; more<!-- note --><?pi data?>"
+         "<![CDATA[<raw>]]><e z=\"\"><in x=\"1\">t<!--c--></in></e>tail &lt;</L></R>",
+         true},
+        {"text only", "L", "<R><L>just text</L></R>", true},
+        {"list after other children", "L",
+         "<R a=\"1\"><O><L><no/></L></O><!-- c --><L x=\"y\"><row a=\"3\"/></L><L><row "
+         "a=\"4\"/></L></R>",
+         true},
+        {"a pi named as the list first", "L", "<R><?L pi?><L><row a=\"1\"/></L></R>", false},
+        {"order mark and blanks first", nullptr, "\xEF\xBB\xBF \n<r><a/><b c=\"d\"/></r>", true},
+        {"declaration first", nullptr, "<?xml version=\"1.0\"?><r><a/></r>", false},
+        {"comment first", "L", "<!-- c --><R><L><a/></L></R>", false},
+        {"no list", "L", "<R><M><a/></M></R>", false},
+        {"empty list", "L", "<R><L/></R>", false},
+        {"list without children", "L", "<R><L></L></R>", true},
+        {"list of blanks", "L", "<R><L>  \n </L></R>", true},
+        {"nested empty namesake", "L", "<R><M><L/></M><L><a b=\"c\"/></L></R>", true},
+        {"not well-formed child", "L", "<R><L><a/><b x=\"1\"><c></b><d/></L></R>", false},
+        {"another end tag", nullptr, "<r><a/><b/></s>", false},
+        {"end tag of the root without the list's", "L", "<R><L><a/></R>", false},
+        {"bad root attribute", nullptr, "<r a=1><x/></r>", false},
+        {"bad attribute outside the list", "L", "<R><M a=1/><L><x/></L></R>", false},
+        {"text after the root", nullptr, "<r><a/></r>junk", true},
+        {"two roots", nullptr, "<r><a/></r><s/>", true},
+        {"declaration inside", nullptr, "<r><a/><?xml version=\"1.0\"?><b/></r>", false},
+        {"doctype inside", "L", "<R><L><a/><!DOCTYPE r><b/></L></R>", false},
+        {"no end", nullptr, "<r><a/><b/>", false},
+        {"lt in a value", nullptr, "<r><a x=\"<\"/><b/></r>", true},
+        {"latin-1 declared", nullptr,
+         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r><a x=\"\xE9\"/></r>", false},
+        {"order mark in a text", nullptr, "<r><a/>\xEF\xBB\xBFtext<b/>\xEF\xBB\xBF</r>", false},
+        {"nul in a text", nullptr, std::string("<r><a/>te\0xt<b/></r>", 20), false},
+        {"reference that names nothing", "L", "<R><L><a/><b v=\"&nope;\"/></L></R>", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Children whole = Whole(c.text, c.list);
+        for (std::size_t pieceBytes : {std::size_t(1), std::size_t(12), std::size_t(1) << 20}) {
+            SCOPED_TRACE(pieceBytes);
+            const Children pieces = InPieces(c.text, c.list, pieceBytes);
+            EXPECT_EQ(pieces.read, c.pieces);
+            if (pieces.read) {
+                ASSERT_TRUE(whole.read); // never a document the whole reading refuses
+                EXPECT_EQ(pieces.printed, whole.printed);
+                EXPECT_EQ(pieces.firstValues, whole.firstValues);
+            }
+        }
+    }
+}
+
+TEST(XmlPieces, PiecesAreRunsOfWholeChildrenOfAboutTheSizeAsked) {
+    std::string text = "<R><L>";
+    for (int i = 0; i < 1000; ++i)
+        text += "<row a=\"" + std::to_string(i) + "\"><in/></row>";
+    text += "tail</L></R>";
+    const auto pieces = gw::FindChildPieces(text, "L", 100);
+    ASSERT_TRUE(pieces);
+    EXPECT_EQ(pieces->markupChildren, 1000u);
+    EXPECT_EQ(pieces->nameAt, 4u);
+    EXPECT_EQ(pieces->textFrom, text.size() - 12);
+    EXPECT_GT(pieces->cuts.size(), 100u);
+    for (std::size_t i = 0; i + 2 < pieces->cuts.size(); ++i) {
+        const std::string_view piece =
+            std::string_view(text).substr(pieces->cuts[i], pieces->cuts[i + 1] - pieces->cuts[i]);
+        EXPECT_TRUE(piece.starts_with("<row ")) << i;
+        EXPECT_TRUE(piece.ends_with("</row>")) << i;
+        EXPECT_GE(piece.size(), 100u);
+        EXPECT_LT(piece.size(), 100u + 30u);
+    }
+}
+
+} // namespace

@@ -58,7 +58,12 @@ TFBrinvaleFirmWare::TFBrinvaleFirmWare(const AppFolders& folders, QWidget* paren
     // The main window's captions and labels are dark grey, not black.
     QPalette text = palette();
     text.setColor(QPalette::ButtonText, kText);
-    setPalette(text);
+    // The palette of the window's class rather than one set on the window: a
+    // palette set on a window is copied for each child, and the style caches
+    // a button's bevel by its palette, so each of the alike buttons would be
+    // drawn anew on the first paint.
+    setPalette(QPalette());
+    QApplication::setPalette(text, metaObject()->className());
     SetFixedClientSize(this, 565, 302);
 
     New = MakeButton(this, "New", "New project", 80, 36, 145, 26);

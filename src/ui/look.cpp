@@ -26,8 +26,11 @@ QStringList InstalledFamilies(const QString& family) {
         return *it;
     QStringList choices{family, QStringLiteral("DejaVu Sans")};
     QStringList found;
+    // The installed families, not hasFamily: that one first has fontconfig
+    // resolve the name as an alias, which costs the start more than the list.
+    const QStringList installed = QFontDatabase::families();
     for (const QString& f : choices)
-        if (QFontDatabase::hasFamily(f)) {
+        if (installed.contains(f, Qt::CaseInsensitive)) {
             found = {f};
             break;
         }

@@ -31,11 +31,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const char* list = kLists[data[0] >> 6];
     const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
 
+    // The cuts guessed, or scanned: the low bit of the last byte picks.
+    const gw::PieceCuts how =
+        (data[size - 1] & 1) ? gw::PieceCuts::Scanned : gw::PieceCuts::Guessed;
     std::string buffer = text;
     std::vector<std::string> printed;
     std::vector<const char*> values;
     const bool read = gw::ReadChildrenInPieces(
-        buffer.data(), buffer.size(), list, pieceBytes, {}, [&](pugi::xml_node piece) {
+        buffer.data(), buffer.size(), list, pieceBytes, how, {}, [&](pugi::xml_node piece) {
             for (pugi::xml_node n : piece.children()) {
                 printed.push_back(Printed(n));
                 values.push_back(n.first_attribute().value());

@@ -15,12 +15,6 @@ namespace gw {
 
 namespace {
 
-// Parses one piece of entries into `doc`; false when it is not well-formed.
-bool ParsePiece(pugi::xml_document& doc, std::string_view piece) {
-    return static_cast<bool>(doc.load_buffer(
-        piece.data(), piece.size(), kXmlParseOptions | pugi::parse_fragment, pugi::encoding_utf8));
-}
-
 BridgeLoad ReadWhole(const std::string& path, const std::function<void(pugi::xml_node)>& entry) {
     BridgeLoad result;
     result.fileFound = true;
@@ -70,7 +64,7 @@ BridgeLoad ReadEntriesInPieces(const std::string& path,
     // Read, checked piece by piece, then parsed again for the entries: the
     // progress counts three times the size.
     ticker.SetTotal(3 * size);
-    std::optional<std::vector<std::size_t>> cuts;
+    std::optional<ChildPieces> pieces;
     {
         std::string text;
         try {
@@ -78,31 +72,35 @@ BridgeLoad ReadEntriesInPieces(const std::string& path,
         } catch (const FileError&) {
             return ReadWhole(path, entry); // its message, as any read gives it
         }
-        if (std::optional<ChildPieces> pieces = FindChildPieces(text, nullptr, pieceBytes);
-            pieces && OutsideChildrenAgrees(text, *pieces, nullptr))
-            cuts = std::move(pieces->cuts);
+        // Cut as guessed, or else as scanned; checked and counted.
         pugi::xml_document doc;
         std::size_t entries = 0;
-        for (std::size_t i = 0; cuts && i + 1 < cuts->size(); ++i) {
-            ticker.At(size + (*cuts)[i]);
-            if (!ParsePiece(doc,
-                            std::string_view(text).substr((*cuts)[i], (*cuts)[i + 1] - (*cuts)[i])))
-                cuts.reset();
-            else
-                for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling())
-                    ++entries;
+        for (const PieceCuts how : {PieceCuts::Guessed, PieceCuts::Scanned}) {
+            pieces = FindChildPieces(text, nullptr, pieceBytes, how);
+            if (pieces && !OutsideChildrenAgrees(text, *pieces, nullptr))
+                pieces.reset();
+            entries = 0;
+            for (std::size_t i = 0; pieces && i + 1 < pieces->cuts.size(); ++i) {
+                ticker.At(size + pieces->cuts[i]);
+                if (!ParseChildPiece(doc, text.data(), *pieces, i, false))
+                    pieces.reset();
+                else
+                    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling())
+                        ++entries;
+            }
+            if (pieces)
+                break;
         }
-        if (cuts && expect)
+        if (pieces && expect)
             expect(entries);
-        if (cuts) {
+        if (pieces) {
             BridgeLoad result;
             result.fileFound = true;
             int number = 0;
             try {
-                for (std::size_t i = 0; i + 1 < cuts->size(); ++i) {
-                    ticker.At(2 * size + (*cuts)[i]);
-                    ParsePiece(doc, std::string_view(text).substr((*cuts)[i],
-                                                                  (*cuts)[i + 1] - (*cuts)[i]));
+                for (std::size_t i = 0; i + 1 < pieces->cuts.size(); ++i) {
+                    ticker.At(2 * size + pieces->cuts[i]);
+                    ParseChildPiece(doc, text.data(), *pieces, i, false);
                     for (pugi::xml_node n : doc.children()) {
                         ++number;
                         entry(n);

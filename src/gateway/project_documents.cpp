@@ -16,8 +16,8 @@ namespace gw {
 namespace {
 
 // Reads the file at doc.path when there is one: a big one a piece at a time
-// with `pieces`, which tells false when the document must be read whole after
-// all; a small one, and those, whole with `parse`. Any error leaves the value
+// with `pieces`, cut as guessed, then as scanned, each telling false when it
+// would not do; a small one, and those, whole with `parse`. Any error leaves the value
 // in state Failed with the error kept.
 template <class Pieces, class Parse> void ReadInto(DocumentRead& doc, Pieces pieces, Parse parse) {
     switch (KindOfPath(doc.path)) {
@@ -36,8 +36,10 @@ template <class Pieces, class Parse> void ReadInto(DocumentRead& doc, Pieces pie
             if (bytes.size <= kXmlPieceBytes) {
                 parse(std::make_shared<XmlDocument>(
                     XmlDocument::LoadBytes(std::move(bytes), doc.path)));
-            } else if (!pieces(std::make_shared<FileBytes>(std::move(bytes)))) {
-                // Read again: the pieces were parsed where they lay.
+            } else if (!pieces(std::make_shared<FileBytes>(std::move(bytes)), PieceCuts::Guessed) &&
+                       !pieces(std::make_shared<FileBytes>(ReadFileBytes(doc.path)),
+                               PieceCuts::Scanned)) {
+                // Read again each time: the pieces were parsed where they lay.
                 parse(std::make_shared<XmlDocument>(XmlDocument::LoadFile(doc.path)));
             }
             doc.state = DocumentState::Read;
@@ -152,9 +154,9 @@ PargenDocument ReadPargenDocument(const std::string& path) {
     };
     ReadInto(
         doc,
-        [&](const std::shared_ptr<FileBytes>& bytes) {
-            if (ReadChildrenInPieces(bytes->data.get(), bytes->size, nullptr, kXmlPieceBytes, {},
-                                     take))
+        [&](const std::shared_ptr<FileBytes>& bytes, PieceCuts how) {
+            if (ReadChildrenInPieces(bytes->data.get(), bytes->size, nullptr, kXmlPieceBytes, how,
+                                     {}, take))
                 return true;
             doc.texts = {};
             return false;
@@ -175,10 +177,10 @@ FrameListDocument ReadFrameListDocument(FrameListKind kind, const std::string& p
     };
     ReadInto(
         doc,
-        [&](const std::shared_ptr<FileBytes>& bytes) {
+        [&](const std::shared_ptr<FileBytes>& bytes, PieceCuts how) {
             // The records point into the text, parsed a piece at a time where it lies.
             if (ReadChildrenInPieces(
-                    bytes->data.get(), bytes->size, frames::ListName(kind), kXmlPieceBytes,
+                    bytes->data.get(), bytes->size, frames::ListName(kind), kXmlPieceBytes, how,
                     [&](std::size_t frames) { doc.records.reserve(frames); }, take)) {
                 doc.hasList = true;
                 doc.texts = bytes;

@@ -2,6 +2,7 @@
 
 #include "xml/xml_document.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -111,8 +112,16 @@ private:
 
 } // namespace
 
-std::optional<ChildPieces> FindChildPieces(std::string_view text, const char* list,
-                                           std::size_t pieceBytes) {
+namespace {
+
+// Where the container's content starts, and its name.
+struct Container {
+    std::size_t nameAt = 0;
+    std::string_view name;
+    std::size_t begin = 0;
+};
+
+std::optional<Container> FindContainer(std::string_view text, const char* list) {
     // The whole reading ends at a NUL byte, where a piece would go on.
     if (text.find('\0') != npos)
         return std::nullopt;
@@ -122,17 +131,14 @@ std::optional<ChildPieces> FindChildPieces(std::string_view text, const char* li
         ++pos;
     if (pos + 1 >= text.size() || text[pos] != '<' || !IsNameStartByte(text[pos + 1]))
         return std::nullopt;
-    ChildPieces pieces;
-    pieces.nameAt = pos + 1;
-    std::string_view container = scan.NameAt(pos + 1);
+    Container c{pos + 1, scan.NameAt(pos + 1), 0};
     bool empty = false;
     pos = scan.SkipTag(pos, empty);
     if (pos == npos || empty)
         return std::nullopt;
-
-    int depth = 0;
-    std::size_t nameAt = 0;
     if (list) { // the root's first child element of that name
+        int depth = 0;
+        std::size_t nameAt = 0;
         for (;;) {
             pos = text.find('<', pos);
             if (pos == npos)
@@ -144,16 +150,81 @@ std::optional<ChildPieces> FindChildPieces(std::string_view text, const char* li
             if (item == Scan::Item::Start && before == 0 && scan.NameAt(nameAt) == list) {
                 if (depth == 0)
                     return std::nullopt; // an empty list
-                pieces.nameAt = nameAt;
-                container = list;
-                depth = 0;
+                c.nameAt = nameAt;
+                c.name = list;
                 break;
             }
         }
     }
+    c.begin = pos;
+    return c;
+}
 
-    pieces.cuts.push_back(pos);
+// The last cuts: text after the last markup child (from `textFrom`) is a
+// piece of its own, then the end of the content.
+ChildPieces Finished(ChildPieces pieces, std::size_t textFrom, std::size_t end) {
+    if (textFrom < end) {
+        if (textFrom > pieces.cuts.back())
+            pieces.cuts.push_back(textFrom);
+        pieces.textFrom = std::max(textFrom, pieces.cuts.back());
+    }
+    if (end > pieces.cuts.back())
+        pieces.cuts.push_back(end);
+    return pieces;
+}
+
+// Cuts found without reading the children: the container's end tag taken as
+// its name's last end tag, and each cut right after a ">" that only blanks
+// part from the next "<". Right between two children when that ">" ends one
+// and the tag is the container's: the parse of the pieces and of the outside
+// tells.
+std::optional<ChildPieces> GuessedPieces(std::string_view text, const Container& c,
+                                         std::size_t pieceBytes) {
+    std::size_t end = text.size();
+    for (;;) {
+        end = end == 0 ? npos : text.rfind("</", end - 1);
+        if (end == npos || end < c.begin)
+            return std::nullopt;
+        if (text.substr(end + 2).starts_with(c.name)) {
+            std::size_t i = end + 2 + c.name.size();
+            while (i < text.size() && IsXmlSpace(text[i]))
+                ++i;
+            if (i < text.size() && text[i] == '>')
+                break;
+        }
+    }
+    ChildPieces pieces;
+    pieces.nameAt = c.nameAt;
+    pieces.cuts.push_back(c.begin);
+    for (std::size_t from = c.begin + pieceBytes; from < end;) {
+        const std::size_t lt = text.find('<', from);
+        if (lt == npos || lt >= end)
+            break;
+        std::size_t cut = lt;
+        while (cut > pieces.cuts.back() && IsXmlSpace(text[cut - 1]))
+            --cut;
+        if (cut > pieces.cuts.back() && text[cut - 1] == '>') {
+            pieces.cuts.push_back(cut);
+            from = cut + pieceBytes;
+        } else {
+            from = lt + 1;
+        }
+    }
+    const std::size_t gt = text.rfind('>', end - 1);
+    return Finished(std::move(pieces), gt == npos ? c.begin : std::max(gt + 1, c.begin), end);
+}
+
+// Cuts found by a scan of the children's markup, depth by depth.
+std::optional<ChildPieces> ScannedPieces(std::string_view text, const Container& c,
+                                         std::size_t pieceBytes) {
+    const Scan scan(text);
+    ChildPieces pieces;
+    pieces.nameAt = c.nameAt;
+    pieces.cuts.push_back(c.begin);
+    std::size_t pos = c.begin;
     std::size_t markupEnd = pos; // past the last markup child
+    int depth = 0;
+    std::size_t nameAt = 0;
     for (;;) {
         pos = text.find('<', pos);
         if (pos == npos)
@@ -163,28 +234,27 @@ std::optional<ChildPieces> FindChildPieces(std::string_view text, const char* li
         if (item == Scan::Item::Refused)
             return std::nullopt;
         if (depth < 0) { // the container's end tag
-            if (scan.EndName(nameAt, pos) != container)
+            if (scan.EndName(nameAt, pos) != c.name)
                 return std::nullopt;
-            if (at > markupEnd) { // text after the last markup child
-                pieces.textFrom = markupEnd;
-                if (markupEnd > pieces.cuts.back())
-                    pieces.cuts.push_back(markupEnd);
-            }
-            if (at > pieces.cuts.back())
-                pieces.cuts.push_back(at);
-            // pugixml skips an order mark at the start of what it parses.
-            for (const std::size_t cut : pieces.cuts)
-                if (text.substr(cut).starts_with("\xEF\xBB\xBF"))
-                    return std::nullopt;
-            return pieces;
+            return Finished(std::move(pieces), markupEnd, at);
         }
         if (depth == 0) {
-            ++pieces.markupChildren;
             markupEnd = pos;
             if (pos - pieces.cuts.back() >= pieceBytes)
                 pieces.cuts.push_back(pos);
         }
     }
+}
+
+} // namespace
+
+std::optional<ChildPieces> FindChildPieces(std::string_view text, const char* list,
+                                           std::size_t pieceBytes, PieceCuts how) {
+    const std::optional<Container> c = FindContainer(text, list);
+    if (!c)
+        return std::nullopt;
+    return how == PieceCuts::Guessed ? GuessedPieces(text, *c, pieceBytes)
+                                     : ScannedPieces(text, *c, pieceBytes);
 }
 
 bool OutsideChildrenAgrees(std::string_view text, const ChildPieces& pieces, const char* list) {
@@ -207,28 +277,50 @@ bool OutsideChildrenAgrees(std::string_view text, const ChildPieces& pieces, con
            container.offset_debug() == static_cast<std::ptrdiff_t>(pieces.nameAt);
 }
 
+bool ParseChildPiece(pugi::xml_document& doc, char* text, const ChildPieces& pieces,
+                     std::size_t piece, bool inPlace) {
+    char* const begin = text + pieces.cuts[piece];
+    const std::size_t length = pieces.cuts[piece + 1] - pieces.cuts[piece];
+    const bool textOnly = pieces.cuts[piece] == pieces.textFrom;
+    // pugixml skips an order mark at the start of what it parses.
+    if (std::string_view(begin, length).starts_with("\xEF\xBB\xBF"))
+        return false;
+    constexpr unsigned kOptions = kXmlParseOptions | pugi::parse_fragment;
+    // In place, pugixml takes the last byte for its end mark: right for a
+    // piece that ends in markup, a loss for one of text.
+    const pugi::xml_parse_result r =
+        inPlace && !textOnly ? doc.load_buffer_inplace(begin, length, kOptions, pugi::encoding_utf8)
+                             : doc.load_buffer(begin, length, kOptions, pugi::encoding_utf8);
+    if (!r)
+        return false;
+    for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling())
+        // What only the top of a document may hold.
+        if (n.type() == pugi::node_declaration || n.type() == pugi::node_doctype)
+            return false;
+    // A piece that ends in a text was cut at a ">" of that text.
+    const pugi::xml_node last = doc.last_child();
+    return textOnly || !last || last.type() != pugi::node_pcdata;
+}
+
 bool ReadChildrenInPieces(char* text, std::size_t size, const char* list, std::size_t pieceBytes,
-                          const std::function<void(std::size_t markupChildren)>& expect,
+                          PieceCuts how, const std::function<void(std::size_t children)>& expect,
                           const std::function<void(pugi::xml_node piece)>& piece) {
     const std::optional<ChildPieces> pieces =
-        FindChildPieces(std::string_view(text, size), list, pieceBytes);
+        FindChildPieces(std::string_view(text, size), list, pieceBytes, how);
     if (!pieces || !OutsideChildrenAgrees(std::string_view(text, size), *pieces, list))
         return false;
-    if (expect)
-        expect(pieces->markupChildren);
     pugi::xml_document doc;
-    constexpr unsigned kOptions = kXmlParseOptions | pugi::parse_fragment;
     for (std::size_t i = 0; i + 1 < pieces->cuts.size(); ++i) {
-        char* const begin = text + pieces->cuts[i];
-        const std::size_t length = pieces->cuts[i + 1] - pieces->cuts[i];
-        // In place, pugixml takes the last byte for its end mark: right for a
-        // piece that ends in markup, a loss for one of text.
-        const bool inPlace = pieces->cuts[i] != pieces->textFrom;
-        const pugi::xml_parse_result r =
-            inPlace ? doc.load_buffer_inplace(begin, length, kOptions, pugi::encoding_utf8)
-                    : doc.load_buffer(begin, length, kOptions, pugi::encoding_utf8);
-        if (!r)
+        if (!ParseChildPiece(doc, text, *pieces, i, true))
             return false;
+        if (i == 0 && expect) { // as many as the first piece has for its size, a few more
+            std::size_t children = 0;
+            for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling())
+                ++children;
+            const double share = double(pieces->cuts.back() - pieces->cuts.front()) /
+                                 double(pieces->cuts[1] - pieces->cuts[0]);
+            expect(static_cast<std::size_t>(double(children) * share * 1.02) + 16);
+        }
         piece(doc);
     }
     return true;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -40,10 +41,10 @@ Children Whole(const std::string& text, const char* list) {
     return c;
 }
 
-Children InPieces(std::string text, const char* list, std::size_t pieceBytes) {
+Children InPieces(std::string text, const char* list, std::size_t pieceBytes, gw::PieceCuts how) {
     Children c;
     std::vector<const char*> kept;
-    c.read = gw::ReadChildrenInPieces(text.data(), text.size(), list, pieceBytes, {},
+    c.read = gw::ReadChildrenInPieces(text.data(), text.size(), list, pieceBytes, how, {},
                                       [&](pugi::xml_node piece) {
                                           for (pugi::xml_node n : piece.children()) {
                                               c.printed.push_back(Printed(n));
@@ -104,35 +105,52 @@ TEST(XmlPieces, ChildrenAreThoseOfTheWholeDocumentOrTheWholeReadingDecides) {
         const Children whole = Whole(c.text, c.list);
         for (std::size_t pieceBytes : {std::size_t(1), std::size_t(12), std::size_t(1) << 20}) {
             SCOPED_TRACE(pieceBytes);
-            const Children pieces = InPieces(c.text, c.list, pieceBytes);
-            EXPECT_EQ(pieces.read, c.pieces);
-            if (pieces.read) {
-                ASSERT_TRUE(whole.read); // never a document the whole reading refuses
-                EXPECT_EQ(pieces.printed, whole.printed);
-                EXPECT_EQ(pieces.firstValues, whole.firstValues);
+            bool read = false;
+            for (const gw::PieceCuts how : {gw::PieceCuts::Guessed, gw::PieceCuts::Scanned}) {
+                SCOPED_TRACE(static_cast<int>(how));
+                const Children pieces = InPieces(c.text, c.list, pieceBytes, how);
+                if (pieces.read) {
+                    ASSERT_TRUE(whole.read); // never a document the whole reading refuses
+                    EXPECT_EQ(pieces.printed, whole.printed);
+                    EXPECT_EQ(pieces.firstValues, whole.firstValues);
+                }
+                read = read || pieces.read;
             }
+            EXPECT_EQ(read, c.pieces); // as the readers try them: guessed, else scanned
         }
     }
 }
 
 TEST(XmlPieces, PiecesAreRunsOfWholeChildrenOfAboutTheSizeAsked) {
-    std::string text = "<R><L>";
-    for (int i = 0; i < 1000; ++i)
-        text += "<row a=\"" + std::to_string(i) + "\"><in/></row>";
-    text += "tail</L></R>";
-    const auto pieces = gw::FindChildPieces(text, "L", 100);
-    ASSERT_TRUE(pieces);
-    EXPECT_EQ(pieces->markupChildren, 1000u);
-    EXPECT_EQ(pieces->nameAt, 4u);
-    EXPECT_EQ(pieces->textFrom, text.size() - 12);
-    EXPECT_GT(pieces->cuts.size(), 100u);
-    for (std::size_t i = 0; i + 2 < pieces->cuts.size(); ++i) {
-        const std::string_view piece =
-            std::string_view(text).substr(pieces->cuts[i], pieces->cuts[i + 1] - pieces->cuts[i]);
-        EXPECT_TRUE(piece.starts_with("<row ")) << i;
-        EXPECT_TRUE(piece.ends_with("</row>")) << i;
-        EXPECT_GE(piece.size(), 100u);
-        EXPECT_LT(piece.size(), 100u + 30u);
+    // Rows on lines of their own, as the documents are written, cut without a
+    // scan; rows holding markup of their own, cut by the scan.
+    for (const bool nested : {false, true}) {
+        SCOPED_TRACE(nested);
+        std::string text = "<R><L>\n";
+        for (int i = 0; i < 1000; ++i)
+            text += nested ? "<row a=\"" + std::to_string(i) + "\"><in/></row>"
+                           : "  <row a=\"" + std::to_string(i) + "\"/>\n";
+        text += "tail</L></R>";
+        const gw::PieceCuts how = nested ? gw::PieceCuts::Scanned : gw::PieceCuts::Guessed;
+        const auto pieces = gw::FindChildPieces(text, "L", 100, how);
+        ASSERT_TRUE(pieces);
+        EXPECT_EQ(pieces->nameAt, 4u);
+        EXPECT_EQ(pieces->textFrom, text.rfind('>', text.size() - 12) + 1); // "tail", blanks before
+
+        EXPECT_GT(pieces->cuts.size(), 100u);
+        for (std::size_t i = 0; i + 2 < pieces->cuts.size(); ++i) {
+            std::string_view piece = std::string_view(text).substr(
+                pieces->cuts[i], pieces->cuts[i + 1] - pieces->cuts[i]);
+            while (!piece.empty() && std::isspace(static_cast<unsigned char>(piece.front())))
+                piece.remove_prefix(1);
+            EXPECT_TRUE(piece.starts_with("<row ")) << i;
+            EXPECT_TRUE(piece.ends_with(nested ? "</row>" : "/>")) << i;
+            if (i + 3 < pieces->cuts.size()) { // all but the rest before the text
+                EXPECT_GE(piece.size(), 90u);
+                EXPECT_LT(piece.size(), 100u + 30u);
+            }
+        }
+        EXPECT_EQ(InPieces(text, "L", 100, how).printed.size(), 1001u);
     }
 }
 

@@ -286,11 +286,19 @@ bool ParseChildPiece(pugi::xml_document& doc, char* text, const ChildPieces& pie
     if (std::string_view(begin, length).starts_with("\xEF\xBB\xBF"))
         return false;
     constexpr unsigned kOptions = kXmlParseOptions | pugi::parse_fragment;
-    // In place, pugixml takes the last byte for its end mark: right for a
-    // piece that ends in markup, a loss for one of text.
-    const pugi::xml_parse_result r =
-        inPlace && !textOnly ? doc.load_buffer_inplace(begin, length, kOptions, pugi::encoding_utf8)
-                             : doc.load_buffer(begin, length, kOptions, pugi::encoding_utf8);
+    pugi::xml_parse_result r;
+    if (inPlace && !textOnly) {
+        // In place, pugixml takes the last byte for its end mark: it is given
+        // the byte after the piece as a blank to take, so that a text at the
+        // end of the piece stays whole.
+        char* const past = begin + length;
+        const char kept = *past;
+        *past = ' ';
+        r = doc.load_buffer_inplace(begin, length + 1, kOptions, pugi::encoding_utf8);
+        *past = kept;
+    } else {
+        r = doc.load_buffer(begin, length, kOptions, pugi::encoding_utf8);
+    }
     if (!r)
         return false;
     for (pugi::xml_node n = doc.first_child(); n; n = n.next_sibling())

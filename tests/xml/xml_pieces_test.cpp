@@ -70,6 +70,7 @@ TEST(XmlPieces, ChildrenAreThoseOfTheWholeDocumentOrTheWholeReadingDecides) {
          "<![CDATA[<raw>]]><e z=\"\"><in x=\"1\">t<!--c--></in></e>tail &lt;</L></R>",
          true},
         {"text only", "L", "<R><L>just text</L></R>", true},
+        {"texts of one >", "L", "<R><L><![CDATA[a]]>><e/> ><f/>></L></R>", true},
         {"list after other children", "L",
          "<R a=\"1\"><O><L><no/></L></O><!-- c --><L x=\"y\"><row a=\"3\"/></L><L><row "
          "a=\"4\"/></L></R>",

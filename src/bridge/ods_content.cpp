@@ -853,10 +853,14 @@ void ContentReader::StartRow(std::size_t depth) {
 
 void ContentReader::EndRow() {
     row_ = 0;
-    // A repeated row: its cells again in each of the rows it stands for.
+    // A repeated row: its cells again in each of the rows it stands for,
+    // unless they would be too many to hold.
+    const std::uint64_t rows = rowAt_ + rowRepeat_;
+    if (!runs_.empty() &&
+        (rows > kMaxSheetCells ||
+         rows * static_cast<std::uint64_t>(reply_.cells.Columns()) > kMaxSheetCells))
+        SheetTooLarge();
     for (std::uint64_t r = 1; r < rowRepeat_ && !runs_.empty(); ++r) {
-        if (rowAt_ + r >= kMaxSheetCells)
-            SheetTooLarge();
         const int row = static_cast<int>(rowAt_ + r);
         for (const auto& [first, count] : runs_)
             for (int c = first; c < first + count; ++c)

@@ -55,7 +55,8 @@ void AppendUtf8(std::string& out, std::uint32_t c) {
 // read past; markup that is not well-formed ends the reading with the reason.
 // Entities other than XML's five are not known (a document type's own are
 // not read). Names are taken as written, prefix included: no namespace is
-// resolved.
+// resolved. The text is taken to be UTF-8, as the format has it; its bytes
+// are passed on as they stand.
 class XmlPull {
 public:
     enum class Token { Start, End, Text, Done };

@@ -23,9 +23,7 @@ std::size_t CellCount(int rows, int columns) {
 SheetCells::SheetCells(int rows, int columns)
     : rows_(rows), columns_(columns), spans_(CellCount(rows, columns)) {}
 
-void SheetCells::Set(int row, int column, const SheetCell& text) {
-    if (row < 0 || column < 0)
-        return;
+SheetCells::Span& SheetCells::Grown(int row, int column) {
     if (column >= columns_) {
         // Wider: every row gets the new columns.
         const int wider = column + 1;
@@ -41,7 +39,13 @@ void SheetCells::Set(int row, int column, const SheetCell& text) {
         spans_.resize(CellCount(row + 1, columns_));
         rows_ = row + 1;
     }
-    Span& span = spans_[Index(row, column)];
+    return spans_[Index(row, column)];
+}
+
+void SheetCells::Set(int row, int column, const SheetCell& text) {
+    if (row < 0 || column < 0)
+        return;
+    Span& span = Grown(row, column);
     if (!text) {
         span = Span{};
         return;
@@ -52,6 +56,14 @@ void SheetCells::Set(int row, int column, const SheetCell& text) {
     span.offset = static_cast<std::uint32_t>(texts_.size());
     span.size = static_cast<std::uint32_t>(text->size());
     texts_ += *text;
+}
+
+void SheetCells::Repeat(int row, int column, int fromRow, int fromColumn) {
+    if (row < 0 || column < 0 || fromRow < 0 || fromColumn < 0 || fromRow >= rows_ ||
+        fromColumn >= columns_)
+        return;
+    const Span from = spans_[Index(fromRow, fromColumn)]; // growing moves the spans
+    Grown(row, column) = from;
 }
 
 std::string ListedSheetName(std::string_view sheetName) {

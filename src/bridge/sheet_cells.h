@@ -41,6 +41,10 @@ public:
     }
     // Grows the sheet so that (row, column) exists, and sets that cell.
     void Set(int row, int column, const SheetCell& text);
+    // Grows the sheet so that (row, column) exists, and gives it the text of
+    // the existing cell (fromRow, fromColumn) without taking room of its own:
+    // a workbook may repeat one cell a million times in a few bytes.
+    void Repeat(int row, int column, int fromRow, int fromColumn);
 
 private:
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFF;
@@ -48,6 +52,8 @@ private:
         std::uint32_t offset = 0;
         std::uint32_t size = kEmpty;
     };
+    // The span of (row, column), which must not be negative, the sheet grown to hold it.
+    Span& Grown(int row, int column);
     std::size_t Index(int row, int column) const {
         return static_cast<std::size_t>(row) * static_cast<std::size_t>(columns_) +
                static_cast<std::size_t>(column);

@@ -1,11 +1,13 @@
-// The workbook reader module: .xls through FreeXL (xls_reader.cpp); .xlsx and
-// .ods through orcus's import filters feeding our own cell receiver, which
-// keeps the sheet names and the cells of the one sheet wanted. A module of its
+// The workbook reader module: .xls through FreeXL (xls_reader.cpp); .xlsx
+// through orcus's import filter feeding our own cell receiver, which keeps the
+// sheet names and the cells of the one sheet wanted; .ods by our own reader of
+// its content.xml (ods_content.cpp), inflated here a piece at a time: orcus's
+// ODS filter held hundreds of megabytes for a sheet of a few. A module of its
 // own so that only an import pays for loading these libraries.
+#include "bridge/ods_content.h"
 #include "bridge/sheet_reader.h"
 
 #include <orcus/exception.hpp>
-#include <orcus/orcus_ods.hpp>
 #include <orcus/orcus_xlsx.hpp>
 #include <orcus/spreadsheet/import_interface.hpp>
 #include <orcus/zip_archive.hpp>
@@ -454,23 +456,28 @@ std::uint32_t LittleEndian(const std::string& b, std::size_t at, int bytes) {
     return v;
 }
 
-// Refuses a package whose central directory claims entries bigger than their
-// compressed bytes can give, or bytes the file does not have: the zip reader
-// sizes its buffers by those claims, and a few bytes of a crafted file would
-// otherwise ask for gigabytes. A file without a central directory is left to
-// the reader to refuse.
-void CheckZipEntrySizes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in)
-        return;
-    const std::uint64_t size = static_cast<std::uint64_t>(in.tellg());
+// One entry of a zip package's central directory.
+struct ZipEntry {
+    std::string name;
+    std::uint32_t flags = 0;
+    std::uint32_t method = 0;
+    std::uint32_t crc = 0;
+    std::uint64_t packed = 0;
+    std::uint64_t unpacked = 0;
+    std::uint64_t offset = 0; // of its local header
+};
+
+// The entries of a package's central directory, in its order; nullopt when
+// the file has none (no end record). Throws when the directory lies outside
+// the file.
+std::optional<std::vector<ZipEntry>> ZipDirectory(std::ifstream& in, std::uint64_t size) {
     const std::uint64_t tail = std::min<std::uint64_t>(size, 22 + 0xFFFF);
     std::string end(tail, '\0');
     in.seekg(static_cast<std::streamoff>(size - tail));
     in.read(end.data(), static_cast<std::streamsize>(tail));
     const std::size_t eocd = end.rfind(std::string("PK\5\6", 4));
     if (!in || eocd == std::string::npos || eocd + 22 > end.size())
-        return;
+        return std::nullopt;
     const std::uint64_t cdSize = LittleEndian(end, eocd + 12, 4);
     const std::uint64_t cdOffset = LittleEndian(end, eocd + 16, 4);
     const auto tooBig = std::runtime_error("its parts claim more data than the file holds");
@@ -481,15 +488,154 @@ void CheckZipEntrySizes(const std::string& path) {
     in.read(cd.data(), static_cast<std::streamsize>(cdSize));
     if (!in)
         throw tooBig;
+    std::vector<ZipEntry> entries;
     for (std::size_t at = 0; at + 46 <= cd.size() && cd.compare(at, 4, "PK\1\2", 4) == 0;) {
-        const std::uint64_t packed = LittleEndian(cd, at + 20, 4);
-        const std::uint64_t unpacked = LittleEndian(cd, at + 24, 4);
-        if (packed > size || unpacked > packed * kMaxDeflateRatio + 1024)
-            throw tooBig;
-        at += 46 + LittleEndian(cd, at + 28, 2) + LittleEndian(cd, at + 30, 2) +
-              LittleEndian(cd, at + 32, 2);
+        ZipEntry e;
+        e.flags = LittleEndian(cd, at + 8, 2);
+        e.method = LittleEndian(cd, at + 10, 2);
+        e.crc = LittleEndian(cd, at + 16, 4);
+        e.packed = LittleEndian(cd, at + 20, 4);
+        e.unpacked = LittleEndian(cd, at + 24, 4);
+        e.offset = LittleEndian(cd, at + 42, 4);
+        const std::size_t nameSize = LittleEndian(cd, at + 28, 2);
+        e.name = cd.substr(at + 46, std::min(nameSize, cd.size() - at - 46));
+        entries.push_back(std::move(e));
+        at += 46 + nameSize + LittleEndian(cd, at + 30, 2) + LittleEndian(cd, at + 32, 2);
     }
+    return entries;
 }
+
+// Refuses a package whose central directory claims entries bigger than their
+// compressed bytes can give, or bytes the file does not have: the zip reader
+// sizes its buffers by those claims, and a few bytes of a crafted file would
+// otherwise ask for gigabytes. A file without a central directory is left to
+// the reader to refuse.
+void CheckZipEntrySizes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
+    if (!in)
+        return;
+    const std::uint64_t size = static_cast<std::uint64_t>(in.tellg());
+    const std::optional<std::vector<ZipEntry>> entries = ZipDirectory(in, size);
+    if (!entries)
+        return;
+    for (const ZipEntry& e : *entries)
+        if (e.packed > size || e.unpacked > e.packed * kMaxDeflateRatio + 1024)
+            throw std::runtime_error("its parts claim more data than the file holds");
+}
+
+// One part of a zip package, inflated a piece at a time: a part of tens of
+// megabytes is never held whole. Its size and checksum are checked at its
+// end.
+class ZipPartPieces {
+public:
+    ZipPartPieces(const std::string& path, const std::string& name)
+        : in_(path, std::ios::binary | std::ios::ate), name_(name) {
+        if (!in_)
+            throw std::runtime_error("the file cannot be opened");
+        const std::uint64_t size = static_cast<std::uint64_t>(in_.tellg());
+        const std::optional<std::vector<ZipEntry>> entries = ZipDirectory(in_, size);
+        if (!entries)
+            throw std::runtime_error("its zip directory is missing: the file is damaged");
+        const auto entry = std::find_if(entries->begin(), entries->end(),
+                                        [&](const ZipEntry& e) { return e.name == name; });
+        if (entry == entries->end())
+            throw std::runtime_error("it has no part " + name);
+        if (entry->flags & 1)
+            throw std::runtime_error("its part " + name + " is encrypted");
+        if (entry->method != 0 && entry->method != 8)
+            throw std::runtime_error("its part " + name + " is compressed in a way not read");
+        // A local header: its name and extra field stand before the data.
+        std::string local(30, '\0');
+        in_.seekg(static_cast<std::streamoff>(entry->offset));
+        in_.read(local.data(), static_cast<std::streamsize>(local.size()));
+        if (!in_ || local.compare(0, 4, "PK\3\4", 4) != 0)
+            Damaged();
+        const std::uint64_t data =
+            entry->offset + 30 + LittleEndian(local, 26, 2) + LittleEndian(local, 28, 2);
+        if (data + entry->packed > size || (entry->method == 0 && entry->packed != entry->unpacked))
+            Damaged();
+        in_.seekg(static_cast<std::streamoff>(data));
+        stored_ = entry->method == 0;
+        left_ = entry->packed;
+        unpacked_ = entry->unpacked;
+        expectedCrc_ = entry->crc;
+        if (!stored_ && inflateInit2(&z_, -MAX_WBITS) != Z_OK)
+            throw std::runtime_error("not enough memory");
+    }
+    ~ZipPartPieces() {
+        if (!stored_)
+            inflateEnd(&z_);
+    }
+    ZipPartPieces(const ZipPartPieces&) = delete;
+    ZipPartPieces& operator=(const ZipPartPieces&) = delete;
+
+    // Appends the next piece to `out`; false at the end of the part.
+    bool Next(std::string& out) {
+        while (!done_) {
+            const std::size_t before = out.size();
+            if (stored_) {
+                const std::size_t n =
+                    static_cast<std::size_t>(std::min<std::uint64_t>(left_, kPiece));
+                out.resize(before + n);
+                Read(out.data() + before, n);
+                left_ -= n;
+                done_ = left_ == 0;
+            } else {
+                if (z_.avail_in == 0 && left_ > 0) {
+                    const std::size_t n =
+                        static_cast<std::size_t>(std::min<std::uint64_t>(left_, kPiece));
+                    Read(input_.data(), n);
+                    left_ -= n;
+                    z_.next_in = reinterpret_cast<Bytef*>(input_.data());
+                    z_.avail_in = static_cast<uInt>(n);
+                }
+                out.resize(before + kPiece);
+                z_.next_out = reinterpret_cast<Bytef*>(out.data() + before);
+                z_.avail_out = static_cast<uInt>(kPiece);
+                const int rc = inflate(&z_, Z_NO_FLUSH);
+                out.resize(before + kPiece - z_.avail_out);
+                if (rc == Z_STREAM_END)
+                    done_ = true;
+                else if ((rc != Z_OK && rc != Z_BUF_ERROR) ||
+                         (out.size() == before && z_.avail_in == 0 && left_ == 0))
+                    Damaged(); // bad data, or data that stops before its end
+            }
+            const std::size_t n = out.size() - before;
+            crc_ = static_cast<std::uint32_t>(crc32(
+                crc_, reinterpret_cast<const Bytef*>(out.data() + before), static_cast<uInt>(n)));
+            got_ += n;
+            if (got_ > unpacked_ || (done_ && (got_ != unpacked_ || crc_ != expectedCrc_)))
+                Damaged();
+            if (n > 0)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    static constexpr std::size_t kPiece = 64 * 1024;
+
+    void Read(char* to, std::size_t n) {
+        in_.read(to, static_cast<std::streamsize>(n));
+        if (!in_)
+            Damaged();
+    }
+    [[noreturn]] void Damaged() const {
+        throw std::runtime_error("its part " + name_ + " is damaged");
+    }
+
+    std::ifstream in_;
+    std::string name_;
+    z_stream z_{};
+    bool stored_ = true;
+    bool done_ = false;
+    std::uint64_t left_ = 0;     // compressed bytes not yet read
+    std::uint64_t unpacked_ = 0; // the size the directory gives
+    std::uint64_t got_ = 0;
+    std::uint32_t crc_ = 0;
+    std::uint32_t expectedCrc_ = 0;
+    std::vector<char> input_ = std::vector<char>(kPiece);
+};
 
 // Every entry of the package, in its order.
 Entries PackageEntries(const std::string& path) {
@@ -672,17 +818,17 @@ gw_read_sheet(const gw::SheetReadRequest& request, gw::SheetReadReply& reply) {
     // The rows of the wanted sheet, as they come; the total is not known.
     gw::ProgressTicker ticker(request.progress, 0, 1024);
     try {
-        gw::Receiver receiver(request.sheetName, reply, ticker.Active() ? &ticker : nullptr);
         if (request.format == gw::WorkbookFormat::Xls) {
             gw::ReadXlsSheet(request, reply);
         } else if (request.format == gw::WorkbookFormat::Ods) {
             gw::CheckZipEntrySizes(request.path);
-            gw::CheckXmlParts(gw::PackageEntries(request.path));
-            orcus::orcus_ods filter(&receiver);
-            filter.read_file(request.path);
+            gw::ZipPartPieces content(request.path, "content.xml");
+            gw::ReadOdsContent([&](std::string& out) { return content.Next(out); },
+                               request.sheetName, reply, ticker.Active() ? &ticker : nullptr);
         } else {
             gw::CheckZipEntrySizes(request.path);
             const std::optional<std::string> mended = gw::CheckedPackage(request.path);
+            gw::Receiver receiver(request.sheetName, reply, ticker.Active() ? &ticker : nullptr);
             orcus::orcus_xlsx filter(&receiver);
             if (mended)
                 filter.read_stream(*mended);

@@ -1,8 +1,8 @@
 #pragma once
-// Reading one sheet of a spreadsheet workbook: .xls through FreeXL, .xlsx and
-// .ods through orcus, both in a reader module that is loaded on first use
-// (their libraries would otherwise slow every start of the program and of the
-// command line).
+// Reading one sheet of a spreadsheet workbook: .xls through FreeXL, .xlsx
+// through orcus, .ods by a reader of our own, all in a reader module that is
+// loaded on first use (their libraries would otherwise slow every start of the
+// program and of the command line).
 #include "bridge/sheet_cells.h"
 #include "common/errors.h"
 #include "common/progress.h"

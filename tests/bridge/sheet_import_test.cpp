@@ -12,7 +12,8 @@ using gw::SheetCell;
 using gw::SheetRecord;
 
 const char* const kWorkbooks[] = {"bridge/sheets.xls", "bridge/sheets.xlsx",
-                                  "bridge/sheets-shared.xlsx", "bridge/sheets.ods"};
+                                  "bridge/sheets-shared.xlsx", "bridge/sheets.ods",
+                                  "bridge/sheets-stored.ods"};
 
 class EachWorkbook : public testing::TestWithParam<const char*> {
 protected:
@@ -179,6 +180,37 @@ TEST(ImportSheet, RefusesHostileWorkbooksBeforeTheirReaderSeesThem) {
         {"label_past_record.xls", "the file is damaged"},
         {"sheets_claim_gigabytes.xls", "its sheets claim more cells than can be read"},
         {"orcus_parser_overrun.xlsx", "its part xl/worksheets/sheet2.xml is not well-formed XML"},
+    };
+    bool cleared = false;
+    gw::SheetImporter importer;
+    importer.sheetName = "sdo";
+    importer.fieldCount = 8;
+    importer.clear = [&] { cleared = true; };
+    importer.place = [](const SheetRecord&) { return RecordFate::Placed; };
+    for (const auto& [name, reason] : cases) {
+        const std::string path = gwtest::DataPath(std::string("bridge/hostile/") + name);
+        try {
+            gw::ImportSheet(path, importer);
+            ADD_FAILURE() << name << " was accepted";
+        } catch (const gw::WorkbookError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "'" + path + "' could not be read as a workbook: " + reason);
+        }
+    }
+    EXPECT_FALSE(cleared);
+}
+
+// .ods packages damaged as a download or a careless writer damages them (see
+// tests/data/bridge/make_hostile_workbooks.py): each import ends with what is
+// wrong, and nothing is cleared. (orcus took the changed content as it was
+// and a package without content for a workbook without sheets.)
+TEST(ImportSheet, RefusesDamagedOdsPackagesSayingWhatIsWrong) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"ods_without_content.ods", "it has no part content.xml"},
+        {"ods_content_cut.ods",
+         "its part content.xml is not well-formed XML: the text ends inside a tag (byte 990)"},
+        {"ods_content_changed.ods", "its part content.xml is damaged"},
+        {"ods_cut_short.ods", "its zip directory is missing: the file is damaged"},
     };
     bool cleared = false;
     gw::SheetImporter importer;

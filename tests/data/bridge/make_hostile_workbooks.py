@@ -6,7 +6,10 @@ the file as it is, reads outside its buffers, loses memory or allocates
 without bound (valgrind and the sanitizers show it); the import must refuse
 each before FreeXL sees it. far_cell.xlsx is sheets-shared.xlsx with one cell
 at the sheet's last row and column. (orcus_parser_overrun.xlsx was found by
-the fuzzer.) Run once; the results are committed.
+the fuzzer.) The .ods files are sheets.ods damaged as a download or a
+careless writer damages a package: its content part missing, cut short or
+changed after its checksum was written, the file itself cut short. Run once;
+the results are committed.
 
     make_hostile_workbooks.py
 """
@@ -99,6 +102,47 @@ def far_cell():
             out.writestr(entry, data)
 
 
+def ods_parts():
+    with zipfile.ZipFile(os.path.join(HERE, "sheets.ods")) as source:
+        return [(entry, source.read(entry.filename)) for entry in source.infolist()]
+
+
+def write_package(name, parts):
+    path = os.path.join(HERE, "hostile", name)
+    with zipfile.ZipFile(path, "w") as out:
+        for entry, data in parts:
+            out.writestr(entry, data)
+    return path
+
+
+def ods_cases():
+    parts = ods_parts()
+    write_package("ods_without_content.ods",
+                  [(e, d) for e, d in parts if e.filename != "content.xml"])
+    # content.xml ends inside a start tag of the second sheet.
+    cut = [(e, d[:d.index(b"<table:table-cell", d.index(b'table:name="SDO"')) + 12]
+            if e.filename == "content.xml" else d) for e, d in parts]
+    write_package("ods_content_cut.ods", cut)
+    # One byte of content.xml changed after its checksum was written: the
+    # package is written uncompressed so that the byte is found in the file.
+    stored = []
+    for e, d in parts:
+        e.compress_type = zipfile.ZIP_STORED
+        stored.append((e, d))
+    path = write_package("ods_content_changed.ods", stored)
+    with open(path, "rb") as f:
+        data = bytearray(f.read())
+    at = data.index(b"<text:p>mapping of line 3</text:p>")
+    data[at + len("<text:p>")] = ord("M")
+    with open(path, "wb") as f:
+        f.write(data)
+    # The file cut in half: its zip directory is gone.
+    with open(os.path.join(HERE, "sheets.ods"), "rb") as f:
+        whole = f.read()
+    with open(os.path.join(HERE, "hostile", "ods_cut_short.ods"), "wb") as f:
+        f.write(whole[:len(whole) // 2])
+
+
 def main():
     with open(os.path.join(HERE, "sheets.xls"), "rb") as f:
         original = f.read()
@@ -109,6 +153,7 @@ def main():
         with open(os.path.join(HERE, "hostile", case.__name__ + ".xls"), "wb") as f:
             f.write(data)
     far_cell()
+    ods_cases()
 
 
 if __name__ == "__main__":

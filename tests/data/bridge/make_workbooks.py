@@ -8,8 +8,10 @@ and relative paths, as Excel does. Each library writes the
 cell types exactly as given here (text stays text, "01" and "0x10" included),
 which converters between formats would not: they guess types.
 
-    make_workbooks.py                # sheets.xls, sheets.xlsx, sheets-shared.xlsx
-                                     # sheets.ods and other.xls here
+    make_workbooks.py                # sheets.xls, sheets.xlsx, sheets-shared.xlsx,
+                                     # sheets.ods, sheets-stored.ods (its parts
+                                     # uncompressed, as some writers leave them)
+                                     # and other.xls here
     make_workbooks.py --bench DIR    # only the benchmark's workbooks, in DIR:
                                      # sdo3000.xls, sdo3000.xlsx (as Excel writes
                                      # it) and sdo3000-inline.xlsx (as openpyxl)
@@ -20,6 +22,7 @@ which converters between formats would not: they guess types.
 """
 import os
 import sys
+import zipfile
 
 import odf.opendocument
 import odf.table
@@ -140,6 +143,15 @@ def write_ods(path, sheets):
     doc.save(path)
 
 
+def store(path, stored_path):
+    """The package at path again, its parts uncompressed."""
+    with zipfile.ZipFile(path) as source, zipfile.ZipFile(stored_path, "w") as out:
+        for entry in source.infolist():
+            data = source.read(entry.filename)
+            entry.compress_type = zipfile.ZIP_STORED
+            out.writestr(entry, data)
+
+
 def main():
     if len(sys.argv) == 3 and sys.argv[1] == "--bench":
         out = sys.argv[2]
@@ -160,6 +172,7 @@ def main():
     write_xlsx(os.path.join(here, "sheets.xlsx"), SHEETS)
     write_xlsx_shared(os.path.join(here, "sheets-shared.xlsx"), SHEETS)
     write_ods(os.path.join(here, "sheets.ods"), SHEETS)
+    store(os.path.join(here, "sheets.ods"), os.path.join(here, "sheets-stored.ods"))
     # A workbook without any editor's sheet.
     write_xls(os.path.join(here, "other.xls"), SHEETS[:1])
 

@@ -282,8 +282,10 @@ bool ParseChildPiece(pugi::xml_document& doc, char* text, const ChildPieces& pie
     char* const begin = text + pieces.cuts[piece];
     const std::size_t length = pieces.cuts[piece + 1] - pieces.cuts[piece];
     const bool textOnly = pieces.cuts[piece] == pieces.textFrom;
-    // pugixml skips an order mark at the start of what it parses.
-    if (std::string_view(begin, length).starts_with("\xEF\xBB\xBF"))
+    // pugixml skips an order mark at the start of what it parses, and takes
+    // a "<" at the very end of it for nothing.
+    const std::string_view bytes(begin, length);
+    if (bytes.starts_with("\xEF\xBB\xBF") || (textOnly && bytes.find('<') != npos))
         return false;
     constexpr unsigned kOptions = kXmlParseOptions | pugi::parse_fragment;
     pugi::xml_parse_result r;

@@ -94,6 +94,7 @@ TEST(XmlPieces, ChildrenAreThoseOfTheWholeDocumentOrTheWholeReadingDecides) {
         {"declaration inside", nullptr, "<r><a/><?xml version=\"1.0\"?><b/></r>", false},
         {"doctype inside", "L", "<R><L><a/><!DOCTYPE r><b/></L></R>", false},
         {"no end", nullptr, "<r><a/><b/>", false},
+        {"lt ending the content", nullptr, "<r><a b=\"c\"/>t<</r>", false},
         {"lt in a value", nullptr, "<r><a x=\"<\"/><b/></r>", true},
         {"latin-1 declared", nullptr,
          "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><r><a x=\"\xE9\"/></r>", false},

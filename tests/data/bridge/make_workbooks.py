@@ -166,6 +166,12 @@ def main():
         write_xls(os.path.join(out, "sdo65535.xls"), bench_sheets(65535))
         write_xlsx_shared(os.path.join(out, "emcydef100000.xlsx"), emcy_sheets(100000))
         write_ods(os.path.join(out, "sdo100000.ods"), bench_sheets(100000))
+        # The same of 100 rows: what an import costs whatever the sheet holds.
+        write_xlsx_shared(os.path.join(out, "sdo100.xlsx"), bench_sheets(100))
+        write_xlsx(os.path.join(out, "sdo100-inline.xlsx"), bench_sheets(100))
+        write_xls(os.path.join(out, "sdo100.xls"), bench_sheets(100))
+        write_xlsx_shared(os.path.join(out, "emcydef100.xlsx"), emcy_sheets(100))
+        write_ods(os.path.join(out, "sdo100.ods"), bench_sheets(100))
         return
     here = os.path.dirname(os.path.abspath(__file__))
     write_xls(os.path.join(here, "sheets.xls"), SHEETS)

@@ -1,8 +1,9 @@
 // Checking a big project against its yardstick: a bare pugixml load of the
 // same sdo.xml (100 000 rows). Prints the ratio of medians of the XML layer's
 // load and of the whole `check` command to it, in two ways:
-//  - as commands: `sw40931-cli check` and a program that only loads the file,
-//    started alternately, each from start to exit (what a user waits for);
+//  - as commands: `sw40931-cli check`, a program that only loads the file
+//    through the XML layer and one that only loads it with pugixml, started
+//    alternately, each from start to exit (what a user waits for);
 //  - in one process, the three alternately. Here the allocator's memory of
 //    earlier rounds decides much: glibc hands freed memory back to the system
 //    or keeps it by thresholds that move with what was freed before, so the
@@ -27,6 +28,7 @@
 #include <malloc.h>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -57,23 +59,26 @@ int main(int argc, char** argv) {
     }
 
     const std::string bin = GW_BENCH_DIR;
-    std::vector<double> bareWall, bareCpu, cliWall, cliCpu;
+    std::vector<double> bareWall, bareCpu, layerWall, layerCpu, cliWall, cliCpu;
     gwbench::RunProgram({bin + "/check_bare", sdo}); // warm the file cache
     for (int r = 0; r < rounds; ++r) {
         const gwbench::ProcessRun b = gwbench::RunProgram({bin + "/check_bare", sdo});
+        const gwbench::ProcessRun l = gwbench::RunProgram({bin + "/check_layer", sdo});
         const gwbench::ProcessRun c = gwbench::RunProgram({bin + "/sw40931-cli", "check", dir}, 1);
         bareWall.push_back(b.wall);
         bareCpu.push_back(b.cpu);
+        layerWall.push_back(l.wall);
+        layerCpu.push_back(l.cpu);
         cliWall.push_back(c.wall);
         cliCpu.push_back(c.cpu);
     }
     std::printf("sdo.xml of %d rows, %d rounds alternating\n", rows, rounds);
-    std::printf("commands, wall medians: pugixml load %.2f ms, check %.2f ms; check / pugixml "
-                "%.2f\n",
-                Median(bareWall) * 1e3, Median(cliWall) * 1e3, Median(cliWall) / Median(bareWall));
-    std::printf("commands, cpu  medians: pugixml load %.2f ms, check %.2f ms; check / pugixml "
-                "%.2f\n",
-                Median(bareCpu) * 1e3, Median(cliCpu) * 1e3, Median(cliCpu) / Median(bareCpu));
+    for (const auto& [what, b, l, c] : {std::tuple{"wall", &bareWall, &layerWall, &cliWall},
+                                        std::tuple{"cpu ", &bareCpu, &layerCpu, &cliCpu}})
+        std::printf("commands, %s medians: pugixml load %.2f ms, XML layer %.2f ms, check %.2f "
+                    "ms; XML layer / pugixml %.2f, check / pugixml %.2f\n",
+                    what, Median(*b) * 1e3, Median(*l) * 1e3, Median(*c) * 1e3,
+                    Median(*l) / Median(*b), Median(*c) / Median(*b));
 
     for (const bool keep : {false, true}) {
         if (keep) {

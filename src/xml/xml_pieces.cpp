@@ -3,7 +3,6 @@
 #include "xml/xml_document.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 namespace gw {
@@ -59,10 +58,14 @@ public:
         return at == npos ? at : at + end.size();
     }
 
-    // One markup item at `pos` (its "<") inside an element, at `depth` below
-    // it: moves `pos` past it and the depth with it. Kind of what was found.
+    // The next markup item from `pos` on inside an element, at `depth` below
+    // it: moves `pos` past it and the depth with it. Kind of what was found;
+    // Refused too when there is none.
     enum class Item { Other, Start, End, Refused };
     Item Next(std::size_t& pos, int& depth, std::size_t& nameAt) const {
+        pos = t_.find('<', pos);
+        if (pos == npos)
+            return Item::Refused;
         const std::string_view rest = t_.substr(pos);
         if (rest.starts_with("<!--")) {
             pos = Past(pos + 4, "-->");
@@ -110,10 +113,6 @@ private:
     std::string_view t_;
 };
 
-} // namespace
-
-namespace {
-
 // Where the container's content starts, and its name.
 struct Container {
     std::size_t nameAt = 0;
@@ -140,9 +139,6 @@ std::optional<Container> FindContainer(std::string_view text, const char* list) 
         int depth = 0;
         std::size_t nameAt = 0;
         for (;;) {
-            pos = text.find('<', pos);
-            if (pos == npos)
-                return std::nullopt;
             const int before = depth;
             const Scan::Item item = scan.Next(pos, depth, nameAt);
             if (item == Scan::Item::Refused || depth < 0)
@@ -226,17 +222,13 @@ std::optional<ChildPieces> ScannedPieces(std::string_view text, const Container&
     int depth = 0;
     std::size_t nameAt = 0;
     for (;;) {
-        pos = text.find('<', pos);
-        if (pos == npos)
-            return std::nullopt;
-        const std::size_t at = pos;
         const Scan::Item item = scan.Next(pos, depth, nameAt);
         if (item == Scan::Item::Refused)
             return std::nullopt;
-        if (depth < 0) { // the container's end tag
+        if (depth < 0) { // the container's end tag, its "</" before its name
             if (scan.EndName(nameAt, pos) != c.name)
                 return std::nullopt;
-            return Finished(std::move(pieces), markupEnd, at);
+            return Finished(std::move(pieces), markupEnd, nameAt - 2);
         }
         if (depth == 0) {
             markupEnd = pos;

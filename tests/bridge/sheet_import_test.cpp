@@ -167,20 +167,10 @@ TEST(ImportSheet, RefusesAPackageWhosePartsClaimMoreThanItHolds) {
     }
 }
 
-// Workbooks on which FreeXL 1.0.6 or liborcus 0.17, given the file as it is,
-// read outside their buffers, lose memory or allocate without bound (see
-// tests/data/bridge/make_hostile_workbooks.py): each import ends with the
-// reader's message before the library sees the file, and nothing is cleared.
-TEST(ImportSheet, RefusesHostileWorkbooksBeforeTheirReaderSeesThem) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"directory_name_overrun.xls", "the file is damaged"},
-        {"stream_ends_before_last_sheet.xls", "the file is damaged"},
-        {"second_dimension.xls", "the file is damaged"},
-        {"shared_string_past_continue.xls", "the file is damaged"},
-        {"label_past_record.xls", "the file is damaged"},
-        {"sheets_claim_gigabytes.xls", "its sheets claim more cells than can be read"},
-        {"orcus_parser_overrun.xlsx", "its part xl/worksheets/sheet2.xml is not well-formed XML"},
-    };
+// Each of tests/data/bridge/hostile/, imported: refused with its reason, and
+// nothing cleared.
+template <std::size_t N>
+void ExpectEachRefused(const std::pair<const char*, const char*> (&cases)[N]) {
     bool cleared = false;
     gw::SheetImporter importer;
     importer.sheetName = "sdo";
@@ -200,6 +190,23 @@ TEST(ImportSheet, RefusesHostileWorkbooksBeforeTheirReaderSeesThem) {
     EXPECT_FALSE(cleared);
 }
 
+// Workbooks on which FreeXL 1.0.6 or liborcus 0.17, given the file as it is,
+// read outside their buffers, lose memory or allocate without bound (see
+// tests/data/bridge/make_hostile_workbooks.py): each import ends with the
+// reader's message before the library sees the file, and nothing is cleared.
+TEST(ImportSheet, RefusesHostileWorkbooksBeforeTheirReaderSeesThem) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"directory_name_overrun.xls", "the file is damaged"},
+        {"stream_ends_before_last_sheet.xls", "the file is damaged"},
+        {"second_dimension.xls", "the file is damaged"},
+        {"shared_string_past_continue.xls", "the file is damaged"},
+        {"label_past_record.xls", "the file is damaged"},
+        {"sheets_claim_gigabytes.xls", "its sheets claim more cells than can be read"},
+        {"orcus_parser_overrun.xlsx", "its part xl/worksheets/sheet2.xml is not well-formed XML"},
+    };
+    ExpectEachRefused(cases);
+}
+
 // .ods packages damaged as a download or a careless writer damages them (see
 // tests/data/bridge/make_hostile_workbooks.py): each import ends with what is
 // wrong, and nothing is cleared. (orcus took the changed content as it was
@@ -212,23 +219,7 @@ TEST(ImportSheet, RefusesDamagedOdsPackagesSayingWhatIsWrong) {
         {"ods_content_changed.ods", "its part content.xml is damaged"},
         {"ods_cut_short.ods", "its zip directory is missing: the file is damaged"},
     };
-    bool cleared = false;
-    gw::SheetImporter importer;
-    importer.sheetName = "sdo";
-    importer.fieldCount = 8;
-    importer.clear = [&] { cleared = true; };
-    importer.place = [](const SheetRecord&) { return RecordFate::Placed; };
-    for (const auto& [name, reason] : cases) {
-        const std::string path = gwtest::DataPath(std::string("bridge/hostile/") + name);
-        try {
-            gw::ImportSheet(path, importer);
-            ADD_FAILURE() << name << " was accepted";
-        } catch (const gw::WorkbookError& e) {
-            EXPECT_EQ(std::string(e.what()),
-                      "'" + path + "' could not be read as a workbook: " + reason);
-        }
-    }
-    EXPECT_FALSE(cleared);
+    ExpectEachRefused(cases);
 }
 
 // One cell at a sheet's last row and column would make the sheet 17 billion
